@@ -1,0 +1,33 @@
+# The two entry points of the README. Each installs what is missing first.
+PRESET ?= dev
+JOBS ?= $(shell nproc)
+
+.PHONY: deps build run test asan tsan bench clean format
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake --preset $(PRESET) >/dev/null
+	cmake --build --preset $(PRESET) -j $(JOBS)
+
+run: build
+	build/$(PRESET)/bin/zarvex-host
+
+test: build
+	ctest --preset $(PRESET) -j $(JOBS)
+
+asan:
+	$(MAKE) test PRESET=asan
+
+tsan:
+	$(MAKE) test PRESET=tsan
+
+bench: build
+	@for b in build/$(PRESET)/bin/bench_*; do echo "== $$b"; $$b; done
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,24 @@
+# zarvex_add_plugin(<name> KIND ctc|ctm|ctp|cap SOURCES <files...> [RC <file.rc>])
+#
+# Builds <name>.<kind>, an ELF shared object without a lib prefix, next to the
+# host executable, linked against the library that holds the exported globals.
+function(zarvex_add_plugin name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "KIND;RC" "SOURCES;LIBRARIES")
+  set(kinds ctc ctm ctp cap)
+  if(NOT arg_KIND IN_LIST kinds)
+    message(FATAL_ERROR "zarvex_add_plugin(${name}): KIND must be one of ${kinds}")
+  endif()
+  if(NOT arg_SOURCES)
+    message(FATAL_ERROR "zarvex_add_plugin(${name}): SOURCES is required")
+  endif()
+
+  add_library(${name} MODULE ${arg_SOURCES})
+  set_target_properties(${name} PROPERTIES
+    PREFIX ""
+    SUFFIX ".${arg_KIND}"
+    LIBRARY_OUTPUT_DIRECTORY ${ZX_BIN_DIR})
+  target_link_libraries(${name} PRIVATE zarvexapp ${arg_LIBRARIES})
+  if(arg_RC)
+    zx_target_resources(${name} ${arg_RC})
+  endif()
+endfunction()

@@ -1,0 +1,47 @@
+# Windows resource scripts are compiled by GNU windres into the standard binary
+# .res form and linked into the module as an allocated, exported blob, so that
+# the running module can find its own resources and a file on disk can be read
+# without running its code.
+
+set(ZX_WINDRES /usr/bin/x86_64-w64-mingw32-windres CACHE FILEPATH "GNU windres")
+set(ZX_RC_INCLUDE_DIR ${CMAKE_CURRENT_LIST_DIR}/../platform/rc)
+set(ZX_RES_EMBED_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/ResourceBlob.S.in)
+
+# zx_target_resources(<target> <file.rc>)
+function(zx_target_resources target rcfile)
+  if(NOT EXISTS ${ZX_WINDRES})
+    message(FATAL_ERROR "windres not found at ${ZX_WINDRES}: install binutils-mingw-w64-x86-64")
+  endif()
+  get_filename_component(rc_abs ${rcfile} ABSOLUTE)
+  get_filename_component(rc_dir ${rc_abs} DIRECTORY)
+  set(out_dir ${CMAKE_CURRENT_BINARY_DIR}/${target}.res.d)
+  set(res ${out_dir}/${target}.res)
+  set(dep ${out_dir}/${target}.res.dep)
+  set(asm ${out_dir}/${target}_res.S)
+
+  add_custom_command(
+    OUTPUT ${res}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${out_dir}
+    COMMAND ${ZX_WINDRES} --preprocessor=cpp
+            --preprocessor-arg=-MD --preprocessor-arg=-MF --preprocessor-arg=${dep}
+            --preprocessor-arg=-MT --preprocessor-arg=${res}
+            -c 65001 -O res -I ${rc_dir} -I ${ZX_RC_INCLUDE_DIR}
+            -i ${rc_abs} -o ${res}
+    DEPENDS ${rc_abs}
+    DEPFILE ${dep}
+    WORKING_DIRECTORY ${rc_dir}
+    COMMENT "Compiling resources of ${target}"
+    VERBATIM)
+
+  set(ZX_RES_FILE ${res})
+  configure_file(${ZX_RES_EMBED_TEMPLATE} ${asm} @ONLY)
+  set_source_files_properties(${asm} PROPERTIES OBJECT_DEPENDS ${res})
+  target_sources(${target} PRIVATE ${asm})
+
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    # The process's own version block and templates are found through the
+    # executable's exported blob.
+    set_target_properties(${target} PROPERTIES ENABLE_EXPORTS ON)
+  endif()
+endfunction()

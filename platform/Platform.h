@@ -1,0 +1,4 @@
+#pragma once
+// Everything the library and plug-ins call of the Windows-style platform layer.
+
+#include "platform/WinTypes.h"

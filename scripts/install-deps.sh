@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what building and testing need, by Debian package name, and only what
+# is missing, so repeated runs cost nothing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev clang-format
+  qt6-base-dev libgl-dev
+  binutils-mingw-w64-x86-64 fonts-wine
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xdg-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
