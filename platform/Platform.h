@@ -2,3 +2,5 @@
 // Everything the library and plug-ins call of the Windows-style platform layer.
 
 #include "platform/WinTypes.h"
+#include "platform/LastError.h"
+#include "platform/String.h"

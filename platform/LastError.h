@@ -1,0 +1,28 @@
+#pragma once
+// The calling thread's last error code, as the Windows-style calls report it.
+
+#include "platform/WinTypes.h"
+
+#define ERROR_SUCCESS 0u
+#define ERROR_FILE_NOT_FOUND 2u
+#define ERROR_PATH_NOT_FOUND 3u
+#define ERROR_ACCESS_DENIED 5u
+#define ERROR_INVALID_HANDLE 6u
+#define ERROR_NOT_ENOUGH_MEMORY 8u
+#define ERROR_BAD_FORMAT 11u
+#define ERROR_INVALID_DATA 13u
+#define ERROR_NO_MORE_FILES 18u
+#define ERROR_INVALID_PARAMETER 87u
+#define ERROR_INSUFFICIENT_BUFFER 122u
+#define ERROR_MOD_NOT_FOUND 126u
+#define ERROR_PROC_NOT_FOUND 127u
+#define ERROR_ALREADY_EXISTS 183u
+#define ERROR_INVALID_WINDOW_HANDLE 1400u
+#define ERROR_INVALID_THREAD_ID 1444u
+#define ERROR_NOT_ENOUGH_QUOTA 1816u
+#define ERROR_RESOURCE_DATA_NOT_FOUND 1812u
+#define ERROR_RESOURCE_TYPE_NOT_FOUND 1813u
+#define ERROR_RESOURCE_NAME_NOT_FOUND 1814u
+
+DWORD GetLastError();
+void SetLastError(DWORD code);
