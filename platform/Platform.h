@@ -4,3 +4,4 @@
 #include "platform/WinTypes.h"
 #include "platform/LastError.h"
 #include "platform/String.h"
+#include "platform/ResImage.h"
