@@ -4,4 +4,5 @@
 #include "platform/WinTypes.h"
 #include "platform/LastError.h"
 #include "platform/String.h"
+#include "platform/WideText.h"
 #include "platform/ResImage.h"
