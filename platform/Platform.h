@@ -6,3 +6,5 @@
 #include "platform/String.h"
 #include "platform/WideText.h"
 #include "platform/ResImage.h"
+#include "platform/StringTable.h"
+#include "platform/VersionBlock.h"

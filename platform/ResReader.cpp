@@ -1,5 +1,7 @@
 #include "platform/ResReader.h"
 
+#include "platform/WideText.h"
+
 namespace zx {
 
 DWORD ResReader::little(size_t n) {
@@ -87,25 +89,11 @@ SzOrOrd ResReader::szOrOrd() {
 }
 
 std::wstring ResReader::wide(const BYTE* units, size_t count) {
-    std::wstring out;
-    out.reserve(count);
-    auto unit = [units](size_t i) {
-        return static_cast<char32_t>(units[2 * i] | (units[2 * i + 1] << 8));
-    };
-    for (size_t i = 0; i < count; ++i) {
-        const char32_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < count) {
-            const char32_t low = unit(i + 1);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                out.push_back(
-                    static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00)));
-                ++i;
-                continue;
-            }
-        }
-        out.push_back(static_cast<wchar_t>((u >= 0xD800 && u <= 0xDFFF) ? 0xFFFD : u));
-    }
-    return out;
+    // Resource strings need not be aligned for char16_t: assemble the units.
+    std::u16string aligned(count, u'\0');
+    for (size_t i = 0; i < count; ++i)
+        aligned[i] = static_cast<char16_t>(units[2 * i] | (units[2 * i + 1] << 8));
+    return Utf16ToWide(aligned.data(), count);
 }
 
 } // namespace zx
