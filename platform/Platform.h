@@ -5,6 +5,7 @@
 #include "platform/LastError.h"
 #include "platform/String.h"
 #include "platform/WideText.h"
+#include "platform/WinFormat.h"
 #include "platform/ResImage.h"
 #include "platform/StringTable.h"
 #include "platform/VersionBlock.h"
