@@ -7,13 +7,44 @@ set(ZX_WINDRES /usr/bin/x86_64-w64-mingw32-windres CACHE FILEPATH "GNU windres")
 set(ZX_RC_INCLUDE_DIR ${CMAKE_CURRENT_LIST_DIR}/../platform/rc)
 set(ZX_RES_EMBED_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/ResourceBlob.S.in)
 
-# zx_target_resources(<target> <file.rc>)
+# The data files a script names (ICON, BITMAP, TEXT, PDF... statements with a
+# quoted file name). The preprocessor's dependency file lists what the script
+# #includes, not these: windres opens them itself.
+function(_zx_rc_data_files rc_abs out_var)
+  get_filename_component(rc_dir ${rc_abs} DIRECTORY)
+  file(STRINGS ${rc_abs} lines REGEX "^[ \t]*[A-Za-z0-9_]+[ \t]+[A-Za-z0-9_]+[ \t]+([A-Z]+[ \t]+)*\"[^\"]+\"[ \t]*(//.*)?$")
+  set(files "")
+  foreach(line IN LISTS lines)
+    string(REGEX MATCH "\"([^\"]+)\"" _ "${line}")
+    set(name "${CMAKE_MATCH_1}")
+    foreach(dir ${rc_dir} ${ZX_RC_INCLUDE_DIR})
+      if(EXISTS "${dir}/${name}" AND NOT IS_DIRECTORY "${dir}/${name}")
+        list(APPEND files "${dir}/${name}")
+        break()
+      endif()
+    endforeach()
+  endforeach()
+  set(${out_var} ${files} PARENT_SCOPE)
+endfunction()
+
+# zx_target_resources(<target> <file.rc> [DEPENDS <files...>])
+# DEPENDS names further files the script reads that the scan cannot see (for
+# example a file name that comes from a macro).
 function(zx_target_resources target rcfile)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "DEPENDS")
   if(NOT EXISTS ${ZX_WINDRES})
     message(FATAL_ERROR "windres not found at ${ZX_WINDRES}: install binutils-mingw-w64-x86-64")
   endif()
+  get_target_property(already ${target} ZX_RESOURCE_SCRIPT)
+  if(already)
+    message(FATAL_ERROR "zx_target_resources(${target}): a module has one resource script (already ${already})")
+  endif()
   get_filename_component(rc_abs ${rcfile} ABSOLUTE)
   get_filename_component(rc_dir ${rc_abs} DIRECTORY)
+  set_target_properties(${target} PROPERTIES ZX_RESOURCE_SCRIPT ${rc_abs})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${rc_abs})
+  _zx_rc_data_files(${rc_abs} data_files)
+
   set(out_dir ${CMAKE_CURRENT_BINARY_DIR}/${target}.res.d)
   set(res ${out_dir}/${target}.res)
   set(dep ${out_dir}/${target}.res.dep)
@@ -27,7 +58,7 @@ function(zx_target_resources target rcfile)
             --preprocessor-arg=-MT --preprocessor-arg=${res}
             -c 65001 -O res -I ${rc_dir} -I ${ZX_RC_INCLUDE_DIR}
             -i ${rc_abs} -o ${res}
-    DEPENDS ${rc_abs}
+    DEPENDS ${rc_abs} ${data_files} ${arg_DEPENDS}
     DEPFILE ${dep}
     WORKING_DIRECTORY ${rc_dir}
     COMMENT "Compiling resources of ${target}"
