@@ -77,8 +77,10 @@ std::optional<size_t> GuardedLength(const void* p, size_t unit, size_t maxUnits)
     alignas(8) unsigned char buf[1024];
     std::uintptr_t at = start;
     size_t units = 0;
+    size_t want = 128; // most texts are short: copy little first
     while (units < maxUnits) {
-        size_t chunk = std::min(sizeof buf, page - at % page);
+        size_t chunk = std::min(want, page - at % page);
+        want = sizeof buf;
         if (maxUnits - units < chunk / unit)
             chunk = (maxUnits - units) * unit;
         if (!CopyFromSelf(buf, at, chunk))
