@@ -1,6 +1,133 @@
+// zarvex-host: the host program. For now it shows its main dialog, built from
+// its own resource template, with the places where an application's windows
+// will go; with no display it renders the dialog to a PNG and says where.
+
+#include "resource.h"
+
+#include "cmnctrls/VersionInfo.h"
+#include "platform/DialogBuilder.h"
+#include "platform/Files.h"
+#include "platform/Modules.h"
+#include "platform/ResImage.h"
+#include "platform/Resources.h"
+#include "platform/String.h"
+
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+bool haveDisplay() {
+    return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+}
+
+// The template of one of the executable's own dialogs, or nothing.
+std::optional<zx::DialogTemplate> ownDialogTemplate(UINT id) {
+    HRSRC res = FindResourceW(nullptr, MAKEINTRESOURCEW(id), RT_DIALOG);
+    if (!res) {
+        return std::nullopt;
+    }
+    const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, res)));
+    if (!bytes) {
+        return std::nullopt;
+    }
+    return zx::ParseDialogTemplate({bytes, SizeofResource(nullptr, res)});
+}
+
+CString ownString(UINT id) {
+    const wchar_t* text = nullptr;
+    const int length =
+        LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+    return length > 0 ? CString(text, length) : CString();
+}
+
+CString executablePath() {
+    CString path;
+    GetModuleFileNameW(nullptr, path.GetBuffer(520), 520);
+    path.ReleaseBuffer();
+    return path;
+}
+
+// Puts a centred caption into a placeholder until an application fills it.
+void caption(QWidget* place, const CString& text) {
+    if (!place) {
+        return;
+    }
+    auto* layout = new QVBoxLayout(place);
+    auto* label = new QLabel(text.ToQString(), place);
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    const bool offscreen = !haveDisplay() && !std::getenv("QT_QPA_PLATFORM");
+    if (offscreen) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
     QApplication app(argc, argv);
-    return 0;
+
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("Zarvex demonstration host"));
+    options.addHelpOption();
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"), QStringLiteral("Render the main window to <file> and exit."),
+        QStringLiteral("file"));
+    options.addOption(screenshot);
+    options.process(app);
+
+    const auto dlg = ownDialogTemplate(IDD_ZARVEXHOST_DIALOG);
+    if (!dlg) {
+        std::fprintf(stderr, "zarvex-host: the main dialog template is missing or damaged\n");
+        return 1;
+    }
+
+    CVersionInfo version;
+    const CString exe = executablePath();
+    if (!version.GetFileVersionInfoW(exe)) {
+        std::fprintf(stderr, "zarvex-host: no version block in %s\n", exe.ToUtf8().c_str());
+    }
+    const CString product = version.GetValue(L"ProductName");
+    const CString release = version.GetValue(L"FILEVERSION");
+
+    std::unique_ptr<QWidget> window = zx::DialogBuilder::build(*dlg);
+    window->setWindowTitle(QStringLiteral("%1 %2").arg(product.ToQString(), release.ToQString()));
+    CString status;
+    status.Format(L"%s\nRelease %s", product.GetString(), release.GetString());
+    caption(zx::DialogBuilder::control(window.get(), IDC_STATUS_PLACE), status);
+    caption(zx::DialogBuilder::control(window.get(), IDC_MAIN_APP_AREA),
+            ownString(IDS_NO_APPLICATION));
+    if (QWidget* configure = zx::DialogBuilder::control(window.get(), IDC_CONFIGURE)) {
+        configure->setEnabled(false); // nothing to start until an application is loaded
+    }
+
+    QString png = options.value(screenshot);
+    if (png.isEmpty() && offscreen) {
+        wchar_t folder[MAX_PATH];
+        if (GetTempPathW(MAX_PATH, folder) == 0) {
+            std::fprintf(stderr, "zarvex-host: no private temporary folder\n");
+            return 1;
+        }
+        png = QString::fromWCharArray(folder) + QStringLiteral("zarvex-host.png");
+    }
+    if (!png.isEmpty()) {
+        window->ensurePolished();
+        if (!window->grab().save(png, "PNG")) {
+            std::fprintf(stderr, "zarvex-host: could not write %s\n", qPrintable(png));
+            return 1;
+        }
+        std::printf("No display: rendered the main window to %s\n", qPrintable(png));
+        return 0;
+    }
+    window->show();
+    return app.exec();
 }

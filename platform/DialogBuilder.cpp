@@ -1,0 +1,225 @@
+#include "platform/DialogBuilder.h"
+
+#include "platform/FontRegistry.h"
+#include "platform/rc/zxres.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTextEdit>
+
+namespace zx {
+
+namespace {
+
+constexpr const char* kIdProperty = "zxControlId";
+
+int mulDiv(int value, int numerator, int denominator) {
+    const long long product = static_cast<long long>(value) * numerator;
+    const long long half = denominator / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / denominator
+                                         : (product - half) / denominator);
+}
+
+// Windows shows '&' as an underline of the next letter and "&&" as '&'; Qt
+// reads the same mnemonics on buttons but not on labels.
+QString labelText(const std::wstring& text) {
+    QString out;
+    const QString in = QString::fromStdWString(text);
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == u'&' && i + 1 < in.size()) {
+            ++i;
+        }
+        out += in[i];
+    }
+    return out;
+}
+
+QString itemText(const DialogItem& item) {
+    return item.title.isString() ? QString::fromStdWString(item.title.text) : QString();
+}
+
+QWidget* makeButton(const DialogItem& item, QWidget* parent) {
+    const QString text = itemText(item);
+    switch (item.style & BS_TYPEMASK) {
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_3STATE:
+    case BS_AUTO3STATE: {
+        auto* box = new QCheckBox(text, parent);
+        box->setTristate((item.style & BS_TYPEMASK) == BS_3STATE ||
+                         (item.style & BS_TYPEMASK) == BS_AUTO3STATE);
+        return box;
+    }
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+        return new QRadioButton(text, parent);
+    case BS_GROUPBOX:
+        return new QGroupBox(labelText(item.title.text), parent);
+    default: {
+        auto* button = new QPushButton(text, parent);
+        button->setDefault((item.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
+        button->setAutoDefault(false);
+        return button;
+    }
+    }
+}
+
+QWidget* makeStatic(const DialogItem& item, QWidget* parent) {
+    const DWORD type = item.style & SS_TYPEMASK;
+    switch (type) {
+    case SS_BLACKFRAME:
+    case SS_GRAYFRAME:
+    case SS_WHITEFRAME:
+    case SS_ETCHEDFRAME: {
+        auto* frame = new QFrame(parent);
+        frame->setFrameShape(QFrame::Box);
+        frame->setFrameShadow(type == SS_ETCHEDFRAME ? QFrame::Sunken : QFrame::Plain);
+        return frame;
+    }
+    case SS_BLACKRECT:
+    case SS_GRAYRECT:
+    case SS_WHITERECT: {
+        auto* rect = new QFrame(parent);
+        rect->setAutoFillBackground(true);
+        QPalette pal = rect->palette();
+        pal.setColor(QPalette::Window, type == SS_BLACKRECT  ? Qt::black
+                                       : type == SS_GRAYRECT ? Qt::gray
+                                                             : Qt::white);
+        rect->setPalette(pal);
+        return rect;
+    }
+    case SS_ETCHEDHORZ:
+    case SS_ETCHEDVERT: {
+        auto* line = new QFrame(parent);
+        line->setFrameShape(type == SS_ETCHEDHORZ ? QFrame::HLine : QFrame::VLine);
+        line->setFrameShadow(QFrame::Sunken);
+        return line;
+    }
+    default: {
+        auto* label = new QLabel(labelText(item.title.text), parent);
+        label->setWordWrap(type != SS_LEFTNOWORDWRAP && type != SS_SIMPLE);
+        const Qt::Alignment horizontal = type == SS_CENTER  ? Qt::AlignHCenter
+                                         : type == SS_RIGHT ? Qt::AlignRight
+                                                            : Qt::AlignLeft;
+        label->setAlignment(horizontal |
+                            ((item.style & SS_CENTERIMAGE) ? Qt::AlignVCenter : Qt::AlignTop));
+        if (item.style & SS_SUNKEN) {
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        }
+        return label;
+    }
+    }
+}
+
+QWidget* makeEdit(const DialogItem& item, QWidget* parent) {
+    const bool readOnly = (item.style & ES_READONLY) != 0;
+    if (item.style & ES_MULTILINE) {
+        auto* edit = new QPlainTextEdit(itemText(item), parent);
+        edit->setReadOnly(readOnly);
+        return edit;
+    }
+    auto* edit = new QLineEdit(itemText(item), parent);
+    edit->setReadOnly(readOnly);
+    if (item.style & ES_PASSWORD) {
+        edit->setEchoMode(QLineEdit::Password);
+    }
+    return edit;
+}
+
+QWidget* makeControl(const DialogItem& item, QWidget* parent) {
+    switch (item.kind()) {
+    case DialogItemClass::Button:
+        return makeButton(item, parent);
+    case DialogItemClass::Static:
+        return makeStatic(item, parent);
+    case DialogItemClass::Edit:
+        return makeEdit(item, parent);
+    case DialogItemClass::ComboBox:
+        return new QComboBox(parent);
+    default:
+        break;
+    }
+    if (item.isClass(L"msctls_progress32")) {
+        auto* bar = new QProgressBar(parent);
+        bar->setRange(0, 100);
+        bar->setValue(0);
+        bar->setTextVisible(false);
+        bar->setOrientation((item.style & PBS_VERTICAL) ? Qt::Vertical : Qt::Horizontal);
+        return bar;
+    }
+    if (item.isClass(L"RichEdit20A") || item.isClass(L"RichEdit20W") ||
+        item.isClass(L"RICHEDIT50W")) {
+        auto* edit = new QTextEdit(parent);
+        edit->setReadOnly((item.style & ES_READONLY) != 0);
+        return edit;
+    }
+    if (item.isClass(L"SysTabControl32")) {
+        return new QTabBar(parent);
+    }
+    auto* unknown = new QFrame(parent);
+    unknown->setFrameShape(QFrame::StyledPanel);
+    return unknown;
+}
+
+} // namespace
+
+QFont DialogBuilder::dialogFont(const DialogTemplate& dlg) {
+    if (dlg.font && dlg.font->pointSize > 0 && !dlg.font->typeface.empty()) {
+        return FontRegistry::font(QString::fromStdWString(dlg.font->typeface), dlg.font->pointSize,
+                                  dlg.font->weight, dlg.font->italic);
+    }
+    return FontRegistry::font(QStringLiteral("Tahoma"), 8);
+}
+
+QRect DialogBuilder::toPixels(QSize baseUnits, int x, int y, int cx, int cy) {
+    const int left = mulDiv(x, baseUnits.width(), 4);
+    const int top = mulDiv(y, baseUnits.height(), 8);
+    return QRect(left, top, mulDiv(cx, baseUnits.width(), 4), mulDiv(cy, baseUnits.height(), 8));
+}
+
+std::unique_ptr<QWidget> DialogBuilder::build(const DialogTemplate& dlg, QWidget* parent) {
+    auto dialog = std::make_unique<QWidget>(parent);
+    const QFont font = dialogFont(dlg);
+    const QSize units = FontRegistry::baseUnits(font);
+    dialog->setFont(font);
+    dialog->setWindowTitle(QString::fromStdWString(dlg.title));
+    dialog->resize(toPixels(units, 0, 0, dlg.cx, dlg.cy).size());
+
+    for (const DialogItem& item : dlg.items) {
+        QWidget* control = makeControl(item, dialog.get());
+        control->setProperty(kIdProperty, static_cast<uint>(item.id));
+        control->setGeometry(toPixels(units, item.x, item.y, item.cx, item.cy));
+        control->setEnabled((item.style & WS_DISABLED) == 0);
+        control->setVisible((item.style & WS_VISIBLE) != 0);
+        control->setFocusPolicy((item.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::NoFocus);
+    }
+    return dialog;
+}
+
+QWidget* DialogBuilder::control(const QWidget* dialog, DWORD id) {
+    if (!dialog) {
+        return nullptr;
+    }
+    for (QObject* child : dialog->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget && widget->property(kIdProperty).isValid() && controlId(widget) == id) {
+            return widget;
+        }
+    }
+    return nullptr;
+}
+
+DWORD DialogBuilder::controlId(const QWidget* control) {
+    return control ? control->property(kIdProperty).toUInt() : 0;
+}
+
+} // namespace zx
