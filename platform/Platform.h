@@ -9,3 +9,5 @@
 #include "platform/ResImage.h"
 #include "platform/StringTable.h"
 #include "platform/VersionBlock.h"
+#include "platform/Files.h"
+#include "platform/Shell.h"

@@ -1,2 +1,0 @@
-// Placeholder translation unit until the first control lands; keeps the
-// library linkable so dependants can be wired now.
