@@ -1,0 +1,406 @@
+#include "cmnctrls/Registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <utility>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const wchar_t* kPage = L"Software\\Zarvex\\ZarvexApp\\My Application\\Page1";
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+ino_t Inode(const QString& path) {
+    struct stat st {};
+    stat(QFile::encodeName(path).constData(), &st);
+    return st.st_ino;
+}
+
+// One object's persistent members, exchanged the way a page's RegistryAccess does.
+struct Members {
+    int m_iValue = 0;
+    unsigned int m_uValue = 0;
+    int Exchange(CRegistry& registry) {
+        return int(registry.RegistryAccess(L"m_iValue", m_iValue, -1)) +
+               int(registry.RegistryAccess(L"m_uValue", m_uValue, -1));
+    }
+};
+
+enum class Pass { Read, Update, WriteNew };
+
+bool RunPass(CRegistry& registry, Members& members, Pass pass) {
+    const bool opened = pass == Pass::Read     ? registry.OpenReadKey()
+                        : pass == Pass::Update ? registry.OpenUpdateKey()
+                                               : registry.OpenWriteNewKey();
+    members.Exchange(registry);
+    const bool closed = registry.CloseKey();
+    return opened && closed;
+}
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        m_ini = m_dir.path() + "/settings/ZarvexApp.ini";
+        CRegistry::SetStorage(m_ini);
+    }
+    void TearDown() override { CRegistry::SetStorage(QString()); }
+
+    Members Load(const wchar_t* key, int i = 11, unsigned int u = 22) {
+        CRegistry registry;
+        registry.SetKey(key);
+        Members m{i, u};
+        RunPass(registry, m, Pass::Read);
+        return m;
+    }
+
+    QTemporaryDir m_dir;
+    QString m_ini;
+};
+
+} // namespace
+
+TEST_F(RegistryTest, EachModeExchangesInItsDirection) {
+    CRegistry registry;
+    registry.SetKey(kPage);
+    Members m{7, 8};
+
+    // Nothing stored yet: reading leaves the variables alone and writes no file.
+    EXPECT_TRUE(registry.OpenReadKey());
+    EXPECT_EQ(m.Exchange(registry), 0);
+    EXPECT_TRUE(registry.CloseKey());
+    EXPECT_EQ(m.m_iValue, 7);
+    EXPECT_EQ(m.m_uValue, 8u);
+    EXPECT_FALSE(QFile::exists(m_ini));
+
+    // Write-new stores the defaults; a later write-new keeps what is stored.
+    EXPECT_TRUE(RunPass(registry, m, Pass::WriteNew));
+    Members other{100, 200};
+    ASSERT_TRUE(registry.OpenWriteNewKey());
+    EXPECT_EQ(other.Exchange(registry), 0) << "nothing to write: both values exist";
+    EXPECT_TRUE(registry.CloseKey());
+    EXPECT_TRUE(RunPass(registry, other, Pass::Read));
+    EXPECT_EQ(other.m_iValue, 7);
+    EXPECT_EQ(other.m_uValue, 8u);
+
+    // Update overwrites; extreme words come back bit for bit.
+    Members extreme{INT_MIN, 0xFFFFFFFFu};
+    EXPECT_TRUE(RunPass(registry, extreme, Pass::Update));
+    EXPECT_EQ(Load(kPage).m_iValue, INT_MIN);
+    EXPECT_EQ(Load(kPage).m_uValue, 0xFFFFFFFFu);
+    Members negative{-1, 0};
+    EXPECT_TRUE(RunPass(registry, negative, Pass::Update));
+    EXPECT_EQ(Load(kPage).m_iValue, -1);
+    EXPECT_EQ(Load(kPage).m_uValue, 0u);
+
+    // A member added in a later version is created by write-new; the others stay.
+    int added = 5;
+    Members fresh{1, 1};
+    ASSERT_TRUE(registry.OpenWriteNewKey());
+    fresh.Exchange(registry);
+    EXPECT_TRUE(registry.RegistryAccess(L"m_iAdded", added, -1));
+    EXPECT_TRUE(registry.CloseKey());
+    EXPECT_EQ(Load(kPage).m_iValue, -1);
+    added = 0;
+    ASSERT_TRUE(registry.OpenReadKey());
+    EXPECT_TRUE(registry.RegistryAccess(L"m_iAdded", added, -1));
+    registry.CloseKey();
+    EXPECT_EQ(added, 5);
+
+    // Changes reach the file at CloseKey, not per value, and replace it whole.
+    const QByteArray before = ReadAll(m_ini);
+    const ino_t inode = Inode(m_ini);
+    Members changed{42, 43};
+    ASSERT_TRUE(registry.OpenUpdateKey());
+    changed.Exchange(registry);
+    EXPECT_EQ(ReadAll(m_ini), before);
+    EXPECT_TRUE(registry.CloseKey());
+    EXPECT_NE(Inode(m_ini), inode);
+    EXPECT_TRUE(ReadAll(m_ini).contains("m_iValue=42"));
+    EXPECT_EQ(QDir(QFileInfo(m_ini).absolutePath()).entryList(QDir::Files),
+              QStringList{"ZarvexApp.ini"});
+
+    // No access outside an open, and none before a key is set.
+    int untouched = 3;
+    EXPECT_FALSE(registry.RegistryAccess(L"m_iValue", untouched, -1));
+    EXPECT_EQ(untouched, 3);
+    CRegistry keyless;
+    EXPECT_FALSE(keyless.OpenUpdateKey());
+    EXPECT_FALSE(keyless.RegistryAccess(L"m_iValue", untouched, -1));
+    EXPECT_FALSE(keyless.CloseKey());
+}
+
+TEST_F(RegistryTest, KeysNestAndNamesAreKeptApart) {
+    const wchar_t* app = L"Software\\Zarvex\\ZarvexApp\\My Application";
+    const wchar_t* sub = L"Software\\Zarvex\\ZarvexApp\\My Application\\Page1\\I/O";
+    const wchar_t* deeper = L"Software\\Zarvex\\ZarvexApp\\My Application\\Page1\\I\\O";
+    int value = 0;
+    const std::pair<const wchar_t*, int> keys[] = {{app, 1}, {kPage, 2}, {sub, 3}, {deeper, 4}};
+    for (const auto& [key, stored] : keys) {
+        CRegistry registry;
+        registry.SetKey(key);
+        Members m{stored, static_cast<unsigned int>(stored * 10)};
+        ASSERT_TRUE(RunPass(registry, m, Pass::Update));
+    }
+    EXPECT_EQ(Load(app).m_iValue, 1);
+    EXPECT_EQ(Load(kPage).m_iValue, 2);
+    EXPECT_EQ(Load(sub).m_iValue, 3);
+    EXPECT_EQ(Load(deeper).m_iValue, 4);
+    EXPECT_EQ(Load(deeper).m_uValue, 40u);
+    // Stray separators do not make another key.
+    EXPECT_EQ(Load(L"\\Software\\\\Zarvex\\ZarvexApp\\My Application\\").m_iValue, 1);
+    // A key that was never written has nothing.
+    EXPECT_EQ(Load(L"Software\\Zarvex\\ZarvexApp\\Other").m_iValue, 11);
+
+    // Value names as the library spells them, including odd characters.
+    CRegistry registry;
+    registry.SetKey(kPage);
+    int combo = 4, slash = 5, percent = 6;
+    ASSERT_TRUE(registry.OpenUpdateKey());
+    registry.RegistryAccess(L"&m_cTargetPlatform", combo, -1);
+    registry.RegistryAccess(L"a/b", slash, -1);
+    registry.RegistryAccess(L"a%2Fb", percent, -1);
+    ASSERT_TRUE(registry.CloseKey());
+    combo = slash = percent = value = 0;
+    ASSERT_TRUE(registry.OpenReadKey());
+    registry.RegistryAccess(L"&m_cTargetPlatform", combo, -1);
+    registry.RegistryAccess(L"a/b", slash, -1);
+    registry.RegistryAccess(L"a%2Fb", percent, -1);
+    EXPECT_FALSE(registry.RegistryAccess(L"a", value, -1));
+    registry.CloseKey();
+    EXPECT_EQ(combo, 4);
+    EXPECT_EQ(slash, 5);
+    EXPECT_EQ(percent, 6);
+}
+
+// Every persistent object owns a CRegistry; they open and close in any order.
+TEST_F(RegistryTest, ObjectsOpenTogetherKeepEachOthersChanges) {
+    const wchar_t* area = L"Software\\Zarvex\\ZarvexApp\\My Application";
+    CRegistry a, b, c;
+    a.SetKey(area);
+    b.SetKey(kPage);
+    c.SetKey(kPage);
+    Members ma{1, 2}, mb{3, 4};
+    int extra = 9;
+
+    ASSERT_TRUE(a.OpenUpdateKey());
+    ASSERT_TRUE(b.OpenUpdateKey());
+    ma.Exchange(a);
+    mb.Exchange(b);
+    ASSERT_TRUE(c.OpenWriteNewKey());
+    c.RegistryAccess(L"m_iExtra", extra, -1);
+    EXPECT_TRUE(b.CloseKey());
+    EXPECT_TRUE(c.CloseKey());
+    EXPECT_TRUE(a.CloseKey());
+
+    // New objects, as in a later run, see all of it; so does the file itself.
+    EXPECT_EQ(Load(area).m_iValue, 1);
+    EXPECT_EQ(Load(area).m_uValue, 2u);
+    EXPECT_EQ(Load(kPage).m_iValue, 3);
+    EXPECT_EQ(Load(kPage).m_uValue, 4u);
+    CRegistry later;
+    later.SetKey(kPage);
+    int readBack = 0;
+    later.OpenReadKey();
+    EXPECT_TRUE(later.RegistryAccess(L"m_iExtra", readBack, -1));
+    later.CloseKey();
+    EXPECT_EQ(readBack, 9);
+    const QByteArray text = ReadAll(m_ini);
+    EXPECT_TRUE(text.contains("m_iValue=1")) << text.constData();
+    EXPECT_TRUE(text.contains("m_uValue=4")) << text.constData();
+    EXPECT_TRUE(text.contains("m_iExtra=9")) << text.constData();
+
+    // An object destroyed while open still writes what it changed.
+    {
+        CRegistry open;
+        open.SetKey(area);
+        Members changed{70, 80};
+        ASSERT_TRUE(open.OpenUpdateKey());
+        changed.Exchange(open);
+    }
+    EXPECT_EQ(Load(area).m_iValue, 70);
+}
+
+TEST_F(RegistryTest, MalformedValuesLeaveVariablesAlone) {
+    {
+        QDir().mkpath(QFileInfo(m_ini).absolutePath());
+        QSettings raw(m_ini, QSettings::IniFormat);
+        raw.beginGroup("Software/Zarvex/ZarvexApp/My Application/Page1");
+        raw.setValue("text", "abc");
+        raw.setValue("trailing", "12abc");
+        raw.setValue("empty", "");
+        raw.setValue("tooBig", "4294967296");
+        raw.setValue("tooSmall", "-2147483649");
+        raw.setValue("list", QStringList{"1", "2"});
+        raw.setValue("hex", "0x10");
+        raw.setValue("minusOne", "-1");
+        raw.setValue("allOnes", "4294967295");
+        raw.setValue("spaced", " 12 ");
+    }
+    CRegistry registry;
+    registry.SetKey(kPage);
+    ASSERT_TRUE(registry.OpenReadKey());
+    for (const wchar_t* name : {L"text", L"trailing", L"empty", L"tooBig", L"tooSmall", L"list"}) {
+        int i = 77;
+        unsigned int u = 88;
+        EXPECT_FALSE(registry.RegistryAccess(name, i, -1));
+        EXPECT_FALSE(registry.RegistryAccess(name, u, -1));
+        EXPECT_EQ(i, 77);
+        EXPECT_EQ(u, 88u);
+    }
+    int i = 0;
+    unsigned int u = 0;
+    EXPECT_TRUE(registry.RegistryAccess(L"hex", i, -1));
+    EXPECT_EQ(i, 16);
+    EXPECT_TRUE(registry.RegistryAccess(L"spaced", i, -1));
+    EXPECT_EQ(i, 12);
+    // A 32-bit word reads the same whichever way it was written.
+    EXPECT_TRUE(registry.RegistryAccess(L"minusOne", u, -1));
+    EXPECT_EQ(u, 0xFFFFFFFFu);
+    EXPECT_TRUE(registry.RegistryAccess(L"allOnes", i, -1));
+    EXPECT_EQ(i, -1);
+    EXPECT_TRUE(registry.CloseKey());
+}
+
+// A settings file that is damaged or cannot be read loses nothing: the values
+// that can be read are read, and the file is not rewritten.
+TEST_F(RegistryTest, DamagedOrLockedFileIsNeverRewritten) {
+    const wchar_t* area = L"Software\\Zarvex\\ZarvexApp\\My Application";
+    {
+        CRegistry registry;
+        registry.SetKey(kPage);
+        int a = 1, b = 2, c = 3;
+        ASSERT_TRUE(registry.OpenUpdateKey());
+        registry.RegistryAccess(L"m_a", a, -1);
+        registry.RegistryAccess(L"m_b", b, -1);
+        registry.RegistryAccess(L"m_c", c, -1);
+        ASSERT_TRUE(registry.CloseKey());
+        registry.SetKey(area);
+        Members m{4, 5};
+        ASSERT_TRUE(RunPass(registry, m, Pass::Update));
+    }
+    const QByteArray healthy = ReadAll(m_ini);
+    ASSERT_TRUE(healthy.contains("m_b=2"));
+
+    const auto readPage = [&](int& a, int& b, int& c) {
+        CRegistry registry;
+        registry.SetKey(kPage);
+        const bool opened = registry.OpenReadKey();
+        registry.RegistryAccess(L"m_a", a, -1);
+        registry.RegistryAccess(L"m_b", b, -1);
+        registry.RegistryAccess(L"m_c", c, -1);
+        return registry.CloseKey() && opened;
+    };
+    const auto tryUpdates = [&]() {
+        CRegistry registry;
+        registry.SetKey(kPage);
+        int a = 100, z = 101;
+        const bool update = registry.OpenUpdateKey();
+        EXPECT_FALSE(registry.RegistryAccess(L"m_a", a, -1));
+        const bool updateClosed = registry.CloseKey();
+        const bool writeNew = registry.OpenWriteNewKey();
+        EXPECT_FALSE(registry.RegistryAccess(L"m_z", z, -1));
+        const bool writeNewClosed = registry.CloseKey();
+        return update || updateClosed || writeNew || writeNewClosed;
+    };
+
+    // Binary garbage, a line that opens a quote it never closes (QSettings
+    // would let it swallow the lines after it), a stray section header and a
+    // line cut short at the end.
+    QByteArray damaged = healthy;
+    static const char garbage[] = "m_a=1\n\x01\x02\xff\xfe\0zz\njunk=\"abc\n[broken\n";
+    damaged.replace("m_a=1\n", QByteArray(garbage, sizeof garbage - 1));
+    damaged += "Zarvex\\ZarvexApp\\My%20Appl";
+    ASSERT_NE(damaged, healthy);
+    WriteAll(m_ini, damaged);
+    int a = 0, b = 0, c = 0;
+    EXPECT_FALSE(readPage(a, b, c)) << "the damage is reported";
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 2);
+    EXPECT_EQ(c, 3);
+    EXPECT_EQ(Load(area).m_iValue, 4);
+    EXPECT_FALSE(tryUpdates());
+    EXPECT_EQ(ReadAll(m_ini), damaged);
+
+    // Damage that appears while a key is open is caught before writing.
+    WriteAll(m_ini, healthy);
+    {
+        CRegistry registry;
+        registry.SetKey(kPage);
+        int changed = 50;
+        ASSERT_TRUE(registry.OpenUpdateKey());
+        registry.RegistryAccess(L"m_a", changed, -1);
+        WriteAll(m_ini, damaged);
+        EXPECT_FALSE(registry.CloseKey());
+    }
+    EXPECT_EQ(ReadAll(m_ini), damaged);
+
+    // A read-only file is read but never written.
+    WriteAll(m_ini, healthy);
+    ASSERT_EQ(chmod(QFile::encodeName(m_ini).constData(), 0444), 0);
+    a = b = c = 0;
+    EXPECT_TRUE(readPage(a, b, c));
+    EXPECT_EQ(b, 2);
+    EXPECT_FALSE(tryUpdates());
+    EXPECT_EQ(ReadAll(m_ini), healthy);
+    ASSERT_EQ(chmod(QFile::encodeName(m_ini).constData(), 0644), 0);
+
+    // Something that cannot be read as a file leaves every variable alone.
+    const QString moved = m_ini + ".saved";
+    ASSERT_TRUE(QFile::rename(m_ini, moved));
+    ASSERT_TRUE(QDir().mkdir(m_ini));
+    a = b = c = -7;
+    EXPECT_FALSE(readPage(a, b, c));
+    EXPECT_EQ(a, -7);
+    EXPECT_FALSE(tryUpdates());
+    EXPECT_TRUE(QFileInfo(m_ini).isDir());
+    ASSERT_TRUE(QDir().rmdir(m_ini));
+    ASSERT_TRUE(QFile::rename(moved, m_ini));
+
+    if (geteuid() != 0) { // root reads whatever the permissions say
+        ASSERT_EQ(chmod(QFile::encodeName(m_ini).constData(), 0), 0);
+        a = b = c = -7;
+        EXPECT_FALSE(readPage(a, b, c));
+        EXPECT_EQ(a, -7);
+        EXPECT_FALSE(tryUpdates());
+        ASSERT_EQ(chmod(QFile::encodeName(m_ini).constData(), 0644), 0);
+        EXPECT_EQ(ReadAll(m_ini), healthy);
+    }
+
+    // Once the file is sound again, saving works again.
+    CRegistry registry;
+    registry.SetKey(kPage);
+    Members m{8, 9};
+    EXPECT_TRUE(RunPass(registry, m, Pass::Update));
+    EXPECT_EQ(Load(kPage).m_iValue, 8);
+    a = b = c = 0;
+    EXPECT_TRUE(readPage(a, b, c));
+    EXPECT_EQ(c, 3);
+}
+
+TEST(RegistryStorage, DefaultIsTheUsersOwnIniFile) {
+    CRegistry::SetStorage(QString());
+    const QString expected =
+        QSettings(QSettings::IniFormat, QSettings::UserScope, "Zarvex", "ZarvexApp").fileName();
+    EXPECT_EQ(CRegistry::Storage(), expected);
+    CRegistry::SetStorage("relative/x.ini");
+    EXPECT_TRUE(QFileInfo(CRegistry::Storage()).isAbsolute());
+    CRegistry::SetStorage(QString());
+}
