@@ -1,0 +1,85 @@
+#include "platform/DialogBuilder.h"
+#include "platform/FontRegistry.h"
+#include "platform/ResImage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+extern "C" const unsigned char zx_module_resources[];
+
+namespace {
+
+zx::DialogTemplate builderTemplate() {
+    std::uint64_t size = 0;
+    std::memcpy(&size, zx_module_resources, sizeof size);
+    const zx::ResImage image({zx_module_resources + 8, static_cast<size_t>(size)});
+    const auto data = image.find(zx::ResId(zx::kRtDialog), zx::ResId(40));
+    EXPECT_TRUE(data.has_value());
+    auto dlg = data ? zx::ParseDialogTemplate(*data) : std::nullopt;
+    EXPECT_TRUE(dlg.has_value());
+    return dlg.value_or(zx::DialogTemplate{});
+}
+
+} // namespace
+
+// Templates are laid out in dialog units for Tahoma 8, whose base units are
+// 6 x 13 pixels on Windows; anything else distorts every dialog.
+TEST(DialogBuilder, TahomaBaseUnitsMatchWindows) {
+    if (!zx::FontRegistry::ensureRegistered()) {
+        GTEST_SKIP() << "Tahoma (fonts-wine) is not installed";
+    }
+    EXPECT_EQ(zx::FontRegistry::baseUnits(zx::FontRegistry::font("Tahoma", 8)), QSize(6, 13));
+    // MulDiv rounding: 7 units across is 10.5 pixels, which rounds up.
+    EXPECT_EQ(zx::DialogBuilder::toPixels(QSize(6, 13), 7, 5, 50, 14), QRect(11, 8, 75, 23));
+    EXPECT_EQ(zx::DialogBuilder::toPixels(QSize(6, 13), -7, 0, 0, 0).left(), -11);
+}
+
+TEST(DialogBuilder, BuildsEveryControlAtItsConvertedRectangle) {
+    const zx::DialogTemplate dlg = builderTemplate();
+    ASSERT_EQ(dlg.items.size(), 11u);
+    const auto dialog = zx::DialogBuilder::build(dlg);
+    const QSize units = zx::FontRegistry::baseUnits(zx::DialogBuilder::dialogFont(dlg));
+    EXPECT_EQ(dialog->size(), zx::DialogBuilder::toPixels(units, 0, 0, 200, 120).size());
+
+    for (const zx::DialogItem& item : dlg.items) {
+        QWidget* w = zx::DialogBuilder::control(dialog.get(), item.id);
+        ASSERT_NE(w, nullptr) << item.id;
+        EXPECT_EQ(zx::DialogBuilder::controlId(w), item.id);
+        EXPECT_EQ(w->geometry(),
+                  zx::DialogBuilder::toPixels(units, item.x, item.y, item.cx, item.cy))
+            << item.id;
+    }
+
+    auto* ok = qobject_cast<QPushButton*>(zx::DialogBuilder::control(dialog.get(), 1));
+    ASSERT_NE(ok, nullptr);
+    EXPECT_TRUE(ok->isDefault());
+    EXPECT_EQ(ok->text(), QStringLiteral("&OK"));
+    EXPECT_FALSE(zx::DialogBuilder::control(dialog.get(), 2)->isEnabled());
+    EXPECT_NE(qobject_cast<QCheckBox*>(zx::DialogBuilder::control(dialog.get(), 1001)), nullptr);
+    EXPECT_NE(qobject_cast<QGroupBox*>(zx::DialogBuilder::control(dialog.get(), 1002)), nullptr);
+    auto* edit = qobject_cast<QLineEdit*>(zx::DialogBuilder::control(dialog.get(), 1003));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(edit->isReadOnly());
+    EXPECT_NE(qobject_cast<QComboBox*>(zx::DialogBuilder::control(dialog.get(), 1004)), nullptr);
+    auto* label = qobject_cast<QLabel*>(zx::DialogBuilder::control(dialog.get(), 1005));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), QStringLiteral("Fish & chips"));
+    EXPECT_NE(qobject_cast<QProgressBar*>(zx::DialogBuilder::control(dialog.get(), 1006)), nullptr);
+    auto* rich = qobject_cast<QTextEdit*>(zx::DialogBuilder::control(dialog.get(), 1007));
+    ASSERT_NE(rich, nullptr);
+    EXPECT_TRUE(rich->isReadOnly());
+    EXPECT_TRUE(zx::DialogBuilder::control(dialog.get(), 1008)->isHidden());
+    // A class this build does not know still opens, as a frame.
+    EXPECT_NE(qobject_cast<QFrame*>(zx::DialogBuilder::control(dialog.get(), 1009)), nullptr);
+    EXPECT_EQ(zx::DialogBuilder::control(dialog.get(), 4242), nullptr);
+}
