@@ -9,5 +9,7 @@
 #include "platform/ResImage.h"
 #include "platform/StringTable.h"
 #include "platform/VersionBlock.h"
+#include "platform/DialogTemplate.h"
+#include "platform/MenuTemplate.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"

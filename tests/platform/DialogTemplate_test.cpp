@@ -1,0 +1,242 @@
+#include "platform/DialogTemplate.h"
+
+#include "platform/ResImage.h"
+#include "platform/rc/zxres.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+// The image compiled from data/dialogs.rc and linked into this test.
+extern "C" const unsigned char zx_module_resources[];
+
+using zx::DialogItemClass;
+using zx::ParseDialogTemplate;
+using zx::ResId;
+using zx::ResImage;
+using zx::SzOrOrd;
+
+namespace {
+
+std::vector<BYTE> dialogResource(WORD id) {
+    std::uint64_t size = 0;
+    std::memcpy(&size, zx_module_resources, sizeof size);
+    const ResImage image(ResImage::imageInBlob({zx_module_resources, static_cast<size_t>(8 + size)})
+                             .value_or(std::span<const BYTE>{}));
+    auto data = image.find(ResId(zx::kRtDialog), ResId(id));
+    EXPECT_TRUE(data.has_value()) << id;
+    return data ? std::vector<BYTE>(data->begin(), data->end()) : std::vector<BYTE>{};
+}
+
+SzOrOrd ordinal(WORD value) {
+    SzOrOrd out;
+    out.kind = SzOrOrd::Kind::Ordinal;
+    out.ordinal = value;
+    return out;
+}
+
+SzOrOrd text(std::wstring value) {
+    SzOrOrd out;
+    out.kind = SzOrOrd::Kind::String;
+    out.text = std::move(value);
+    return out;
+}
+
+// Every bit the script sets is set (the compiler adds WS_CHILD and the like).
+#define EXPECT_BITS(value, bits)                                                                   \
+    EXPECT_EQ((value) & static_cast<DWORD>(bits), static_cast<DWORD>(bits))
+
+} // namespace
+
+TEST(DialogTemplateTest, ReadsTheExtendedFormWithEveryControlClass) {
+    const auto data = dialogResource(100);
+    const auto dlg = ParseDialogTemplate(data);
+    ASSERT_TRUE(dlg.has_value());
+
+    EXPECT_TRUE(dlg->extended);
+    EXPECT_BITS(dlg->style, DS_SHELLFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+    EXPECT_EQ(dlg->exStyle, static_cast<DWORD>(WS_EX_TOOLWINDOW));
+    EXPECT_EQ(dlg->helpId, 0u);
+    EXPECT_EQ(dlg->x, 10);
+    EXPECT_EQ(dlg->y, 20);
+    EXPECT_EQ(dlg->cx, 300);
+    EXPECT_EQ(dlg->cy, 180);
+    EXPECT_EQ(dlg->title, L"Platform \u2013 \u00dcbersicht");
+    EXPECT_EQ(dlg->menu, ordinal(300));
+    ASSERT_TRUE(dlg->windowClass.isString());
+    EXPECT_EQ(ResId::upper(dlg->windowClass.text), L"ZARVEXDIALOG");
+    ASSERT_TRUE(dlg->font.has_value());
+    EXPECT_EQ(dlg->font->pointSize, 9);
+    EXPECT_EQ(dlg->font->weight, 700);
+    EXPECT_TRUE(dlg->font->italic);
+    EXPECT_EQ(dlg->font->charset, 0xA1);
+    EXPECT_EQ(dlg->font->typeface, L"MS Shell Dlg");
+
+    const auto& items = dlg->items;
+    ASSERT_EQ(items.size(), 17u);
+
+    EXPECT_EQ(items[0].kind(), DialogItemClass::Button);
+    EXPECT_EQ(items[0].id, 1u);
+    EXPECT_EQ(items[0].title, text(L"OK"));
+    EXPECT_EQ(items[0].style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+    EXPECT_BITS(items[0].style, WS_TABSTOP | WS_VISIBLE | WS_CHILD);
+    EXPECT_EQ(items[0].x, 240);
+    EXPECT_EQ(items[0].y, 10);
+    EXPECT_EQ(items[0].cx, 50);
+    EXPECT_EQ(items[0].cy, 14);
+
+    EXPECT_EQ(items[1].title, text(L"&Cancel"));
+    EXPECT_EQ(items[1].style & 0xF, static_cast<DWORD>(BS_PUSHBUTTON));
+    EXPECT_BITS(items[1].style, WS_DISABLED);
+    EXPECT_EQ(items[2].style & 0xF, static_cast<DWORD>(BS_AUTOCHECKBOX));
+    EXPECT_EQ(items[3].style & 0xF, static_cast<DWORD>(BS_GROUPBOX));
+    EXPECT_EQ(items[3].id, 1002u);
+
+    EXPECT_EQ(items[4].kind(), DialogItemClass::Edit);
+    EXPECT_TRUE(items[4].isClass(L"edit"));
+    EXPECT_BITS(items[4].style, ES_AUTOHSCROLL | ES_UPPERCASE);
+    EXPECT_EQ(items[4].exStyle, static_cast<DWORD>(WS_EX_CLIENTEDGE));
+    EXPECT_TRUE(items[4].title.isNone() || items[4].title == text(L""));
+
+    EXPECT_EQ(items[5].kind(), DialogItemClass::Static);
+    EXPECT_EQ(items[5].id, 0xFFFFFFFFu); // -1 in the extended form's DWORD
+    EXPECT_EQ(items[5].title, text(L"Address:"));
+    EXPECT_EQ(items[5].style & 0x1F, static_cast<DWORD>(SS_LEFT));
+    EXPECT_EQ(items[6].style & 0x1F, static_cast<DWORD>(SS_RIGHT));
+
+    // Image statics carry their image's id as an ordinal title.
+    EXPECT_EQ(items[7].kind(), DialogItemClass::Static);
+    EXPECT_EQ(items[7].title, ordinal(200));
+    EXPECT_EQ(items[7].style & 0x1F, static_cast<DWORD>(SS_ICON));
+    EXPECT_EQ(items[8].kind(), DialogItemClass::Static); // class given by name
+    EXPECT_EQ(items[8].className(), L"STATIC");
+    EXPECT_EQ(items[8].title, ordinal(201));
+    EXPECT_EQ(items[8].style & 0x1F, static_cast<DWORD>(SS_BITMAP));
+
+    EXPECT_EQ(items[9].kind(), DialogItemClass::ComboBox);
+    EXPECT_BITS(items[9].style, CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP);
+    EXPECT_EQ(items[10].kind(), DialogItemClass::ListBox);
+    EXPECT_BITS(items[10].style, LBS_NOTIFY | WS_VSCROLL);
+    EXPECT_EQ(items[11].kind(), DialogItemClass::ScrollBar);
+    EXPECT_EQ(items[11].className(), L"SCROLLBAR");
+
+    EXPECT_EQ(items[12].kind(), DialogItemClass::Other);
+    EXPECT_TRUE(items[12].isClass(L"msctls_progress32"));
+    EXPECT_FALSE(items[12].isClass(L"msctls_progress"));
+    EXPECT_BITS(items[12].style, PBS_SMOOTH | WS_BORDER);
+    EXPECT_TRUE(items[13].isClass(L"RichEdit20A"));
+    EXPECT_BITS(items[13].style, ES_MULTILINE | ES_READONLY | WS_VSCROLL);
+    EXPECT_TRUE(items[14].isClass(L"SysTabControl32"));
+    EXPECT_EQ(items[14].title, text(L"Tabs"));
+    EXPECT_EQ(items[14].helpId, 4242u);
+    EXPECT_BITS(items[14].style, TCS_FIXEDWIDTH);
+
+    EXPECT_EQ(items[15].kind(), DialogItemClass::Button);
+    EXPECT_EQ(items[15].id, 70000u);
+
+    EXPECT_TRUE(items[16].isClass(L"ZxCustom"));
+    EXPECT_EQ(items[16].helpId, 77u);
+    EXPECT_EQ(items[16].exStyle, static_cast<DWORD>(WS_EX_STATICEDGE));
+    EXPECT_EQ(items[16].creationData, (std::vector<BYTE>{0x34, 0x12, 0x78, 0x56, 'a', 'b'}));
+    for (size_t i = 0; i < 16; ++i)
+        EXPECT_TRUE(items[i].creationData.empty()) << i;
+}
+
+TEST(DialogTemplateTest, ReadsThePlainFormAndDialogsWithoutFontOrItems) {
+    const auto plain = ParseDialogTemplate(dialogResource(101));
+    ASSERT_TRUE(plain.has_value());
+    EXPECT_FALSE(plain->extended);
+    EXPECT_BITS(plain->style, DS_SETFONT | WS_CHILD);
+    EXPECT_EQ(plain->title, L"Plain");
+    ASSERT_TRUE(plain->menu.isString());
+    EXPECT_EQ(ResId::upper(plain->menu.text), L"NAMEDMENU");
+    EXPECT_TRUE(plain->windowClass.isNone());
+    ASSERT_TRUE(plain->font.has_value());
+    EXPECT_EQ(plain->font->pointSize, 8);
+    EXPECT_EQ(plain->font->typeface, L"Tahoma");
+    EXPECT_EQ(plain->font->weight, 0);
+    EXPECT_EQ(plain->cx, 200);
+    EXPECT_EQ(plain->cy, 100);
+    ASSERT_EQ(plain->items.size(), 5u);
+    EXPECT_EQ(plain->items[0].kind(), DialogItemClass::Button);
+    EXPECT_EQ(plain->items[0].id, 10u);
+    EXPECT_EQ(plain->items[0].title, text(L"Go"));
+    EXPECT_EQ(plain->items[0].y, 5);
+    EXPECT_EQ(plain->items[0].cy, 14);
+    EXPECT_EQ(plain->items[1].kind(), DialogItemClass::Edit);
+    EXPECT_BITS(plain->items[1].style, ES_NUMBER);
+    EXPECT_TRUE(plain->items[2].isClass(L"MSCTLS_PROGRESS32"));
+    EXPECT_BITS(plain->items[2].style, WS_BORDER);
+    EXPECT_EQ(plain->items[3].title, text(L"Label"));
+    EXPECT_EQ(plain->items[4].title, ordinal(200));
+    EXPECT_EQ(plain->items[4].id, 14u);
+    EXPECT_EQ(plain->items[4].helpId, 0u);
+
+    const auto bare = ParseDialogTemplate(dialogResource(102));
+    ASSERT_TRUE(bare.has_value());
+    EXPECT_FALSE(bare->extended);
+    EXPECT_FALSE(bare->font.has_value());
+    EXPECT_TRUE(bare->items.empty());
+    EXPECT_TRUE(bare->menu.isNone());
+    EXPECT_TRUE(bare->title.empty());
+    EXPECT_EQ(bare->x, 1);
+    EXPECT_EQ(bare->y, 2);
+    EXPECT_EQ(bare->cx, 3);
+    EXPECT_EQ(bare->cy, 4);
+
+    const auto help = ParseDialogTemplate(dialogResource(103));
+    ASSERT_TRUE(help.has_value());
+    EXPECT_TRUE(help->extended);
+    EXPECT_EQ(help->helpId, 9999u);
+    ASSERT_TRUE(help->font.has_value());
+    EXPECT_EQ(help->font->typeface, L"Tahoma");
+    ASSERT_EQ(help->items.size(), 1u);
+    EXPECT_EQ(help->items[0].title, text(L"A"));
+    EXPECT_EQ(help->items[0].cy, 4);
+}
+
+TEST(DialogTemplateTest, DamagedTemplatesAreNotReadAndNeverReadPastTheData) {
+    for (WORD id : {WORD{100}, WORD{101}, WORD{103}}) {
+        const auto good = dialogResource(id);
+        ASSERT_TRUE(ParseDialogTemplate(good)) << id;
+        // The last item ends the data: every shorter prefix lacks part of it.
+        for (size_t length = 0; length < good.size(); ++length) {
+            const std::vector<BYTE> cut(good.begin(),
+                                        good.begin() + static_cast<std::ptrdiff_t>(length));
+            EXPECT_FALSE(ParseDialogTemplate(cut)) << id << " cut at " << length;
+        }
+        // Any single damaged byte: read or not, never out of bounds.
+        for (size_t at = 0; at < good.size(); ++at) {
+            for (BYTE value : {BYTE{0x00}, BYTE{0xFF}, BYTE{0x40}}) {
+                auto copy = good;
+                copy[at] = value;
+                if (auto dlg = ParseDialogTemplate(copy)) {
+                    EXPECT_LE(dlg->items.size(), good.size() / 24);
+                }
+            }
+        }
+    }
+
+    auto ex = dialogResource(100);
+    const size_t countAt = 16; // dlgVer, signature, helpID, exStyle, style
+    ex[countAt] = 0xFF;
+    ex[countAt + 1] = 0xFF;
+    EXPECT_FALSE(ParseDialogTemplate(ex)); // 65535 items promised, 17 present
+    ex[countAt] = 3;
+    ex[countAt + 1] = 0;
+    ASSERT_TRUE(ParseDialogTemplate(ex));
+    EXPECT_EQ(ParseDialogTemplate(ex)->items.size(), 3u); // the rest is ignored, as Windows does
+
+    auto version = dialogResource(100);
+    version[0] = 2;
+    EXPECT_FALSE(ParseDialogTemplate(version));
+
+    // A title without its terminator, running to the end of the data.
+    auto bare = dialogResource(102);
+    ASSERT_EQ(bare.size(), 24u); // header, no menu, no class, empty title
+    bare[22] = 'T';
+    EXPECT_FALSE(ParseDialogTemplate(bare));
+    EXPECT_FALSE(ParseDialogTemplate(std::vector<BYTE>{1, 0, 0xFF, 0xFF}));
+    EXPECT_FALSE(ParseDialogTemplate(std::vector<BYTE>{}));
+}
