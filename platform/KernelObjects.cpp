@@ -1,0 +1,116 @@
+#include "platform/KernelObjects.h"
+
+#include "platform/LastError.h"
+
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+namespace zx {
+
+namespace {
+
+struct Slot {
+    std::shared_ptr<KernelObject> object;
+    std::uint32_t generation = 1;
+};
+
+struct HandleTable {
+    std::mutex mutex;
+    std::vector<Slot> slots;
+    std::vector<std::uint32_t> freeSlots;
+};
+
+// Never destroyed: threads that were abandoned may still close handles while
+// the process exits.
+HandleTable& Table() {
+    static auto* table = new HandleTable;
+    return *table;
+}
+
+// Low 32 bits: (index + 1) * 4, like Windows handle values; high 32 bits: the
+// slot's generation, which changes every time the slot is reused.
+HANDLE Encode(std::uint32_t index, std::uint32_t generation) {
+    const auto value = (static_cast<std::uint64_t>(generation) << 32) |
+                       (static_cast<std::uint64_t>(index + 1) << 2);
+    return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(value));
+}
+
+bool Decode(HANDLE handle, std::uint32_t& index, std::uint32_t& generation) {
+    const auto value = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(handle));
+    const auto low = static_cast<std::uint32_t>(value);
+    if (low == 0 || (low & 3u) != 0)
+        return false;
+    index = (low >> 2) - 1;
+    generation = static_cast<std::uint32_t>(value >> 32);
+    return true;
+}
+
+} // namespace
+
+DWORD KernelObject::Wait(DWORD) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+}
+
+HANDLE InsertKernelObject(std::shared_ptr<KernelObject> object) {
+    if (!object)
+        return nullptr;
+    auto& table = Table();
+    std::lock_guard lock(table.mutex);
+    std::uint32_t index;
+    if (!table.freeSlots.empty()) {
+        index = table.freeSlots.back();
+        table.freeSlots.pop_back();
+    } else {
+        if (table.slots.size() >= 0x3FFFFFFFu) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return nullptr;
+        }
+        index = static_cast<std::uint32_t>(table.slots.size());
+        table.slots.emplace_back();
+    }
+    Slot& slot = table.slots[index];
+    slot.object = std::move(object);
+    return Encode(index, slot.generation);
+}
+
+std::shared_ptr<KernelObject> ReferenceKernelObject(HANDLE handle) {
+    std::uint32_t index, generation;
+    if (!Decode(handle, index, generation))
+        return nullptr;
+    auto& table = Table();
+    std::lock_guard lock(table.mutex);
+    if (index >= table.slots.size())
+        return nullptr;
+    const Slot& slot = table.slots[index];
+    if (slot.generation != generation)
+        return nullptr;
+    return slot.object;
+}
+
+bool CloseKernelObject(HANDLE handle) {
+    std::uint32_t index, generation;
+    if (!Decode(handle, index, generation))
+        return false;
+    std::shared_ptr<KernelObject> dying;
+    auto& table = Table();
+    {
+        std::lock_guard lock(table.mutex);
+        if (index >= table.slots.size())
+            return false;
+        Slot& slot = table.slots[index];
+        if (slot.generation != generation || !slot.object)
+            return false;
+        dying = std::move(slot.object);
+        slot.object.reset();
+        // Generation 0 is never handed out, so a wrapped counter skips it.
+        if (++slot.generation == 0)
+            slot.generation = 1;
+        table.freeSlots.push_back(index);
+    }
+    // The object's destructor runs outside the table's lock.
+    return true;
+}
+
+} // namespace zx

@@ -1,0 +1,79 @@
+#pragma once
+// Win32-style message queues, one per thread.
+//
+// A thread's queue exists from its first PeekMessageW or GetMessageW (or its
+// first window); until then PostThreadMessageW to it fails. Window messages
+// go to the queue of the window's thread. On the Qt GUI thread (the
+// user-interface thread) the queue is also drained by the Qt event loop: a
+// post from any thread wakes it, and explicit pumps and modal loops take from
+// the same queue in the same order.
+
+#include "platform/WinTypes.h"
+
+#include <functional>
+
+struct tagMSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+};
+using MSG = tagMSG;
+using LPMSG = MSG*;
+using PMSG = MSG*;
+static_assert(sizeof(MSG) == 48, "MSG keeps the layout of 64-bit Windows");
+
+using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
+
+#define WM_NULL 0x0000u
+#define WM_CREATE 0x0001u
+#define WM_DESTROY 0x0002u
+#define WM_CLOSE 0x0010u
+#define WM_QUIT 0x0012u
+#define WM_NOTIFY 0x004Eu
+#define WM_NCDESTROY 0x0082u
+#define WM_COMMAND 0x0111u
+#define WM_TIMER 0x0113u
+#define WM_USER 0x0400u
+#define WM_APP 0x8000u
+
+#define PM_NOREMOVE 0x0000u
+#define PM_REMOVE 0x0001u
+#define PM_NOYIELD 0x0002u
+
+// Both 0: no range filter. WM_QUIT is returned whatever the filter. A window
+// filter of (HWND)-1 takes only thread messages (those without a window).
+BOOL PeekMessageW(MSG* msg, HWND hWnd, UINT msgFilterMin, UINT msgFilterMax, UINT removeMsg);
+// Blocks until a message arrives; 0 for WM_QUIT, -1 for bad arguments.
+BOOL GetMessageW(MSG* msg, HWND hWnd, UINT msgFilterMin, UINT msgFilterMax);
+// There are no keyboard messages to translate: always FALSE.
+BOOL TranslateMessage(const MSG* msg);
+// Calls the procedure of msg->hwnd (a window of the calling thread), or the
+// TIMERPROC of a WM_TIMER whose timer was set with one.
+LRESULT DispatchMessageW(const MSG* msg);
+
+BOOL PostMessageW(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+BOOL PostThreadMessageW(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam);
+// On the window's own thread the procedure is called directly; from another
+// thread the message waits in the owner's queue until its next pump, while the
+// sender goes on serving messages sent to itself. 0 when the window or its
+// thread is gone.
+LRESULT SendMessageW(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int exitCode);
+
+// WM_TIMER (wParam = id, lParam = the TIMERPROC) is generated in the window's
+// queue when the timer is due and nothing else is waiting; at most one per
+// timer is pending, and KillTimer withdraws it. Without a window the timer
+// belongs to the calling thread and gets a new id.
+UINT_PTR SetTimer(HWND hWnd, UINT_PTR idEvent, UINT elapse, TIMERPROC timerFunc);
+BOOL KillTimer(HWND hWnd, UINT_PTR idEvent);
+
+namespace zx {
+// Thread messages (no window) that reach the Qt event loop's drain of the GUI
+// thread's queue go to this hook, installed by the host; without one they are
+// dropped. The hook runs on the GUI thread.
+void SetThreadMessageHook(std::function<bool(MSG&)> hook);
+} // namespace zx
