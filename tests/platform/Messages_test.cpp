@@ -1,0 +1,856 @@
+#include "platform/Interlocked.h"
+#include "platform/LastError.h"
+#include "platform/Messages.h"
+#include "platform/Sync.h"
+#include "platform/Threads.h"
+#include "platform/WindowHandles.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QObject>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Upper bound for anything that should happen "soon"; only reached when the
+// code under test hangs or loses a message.
+constexpr DWORD kGenerous = 60000;
+
+bool WaitUntil(const std::function<bool()>& ready) {
+    const DWORD start = GetTickCount();
+    while (!ready()) {
+        if (GetTickCount() - start > kGenerous)
+            return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+LONG Read(volatile LONG* field) {
+    return InterlockedCompareExchange(field, 0, 0);
+}
+
+DWORD WINAPI RunFunction(void* parameter) {
+    (*static_cast<std::function<void()>*>(parameter))();
+    return 0;
+}
+
+// Runs `body` on a new thread, with a message queue of its own, to the end.
+void RunOnThread(std::function<void()> body) {
+    HANDLE thread = CreateThread(nullptr, 0, RunFunction, &body, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
+    CloseHandle(thread);
+}
+
+// Runs `loop` until it is quit, or until the generous bound passes.
+void RunLoop(QEventLoop& loop) {
+    QTimer::singleShot(static_cast<int>(kGenerous), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(static_cast<std::intptr_t>(-1));
+
+struct Recorder {
+    std::vector<MSG> messages;
+};
+
+LRESULT RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (auto* recorder = static_cast<Recorder*>(zx::GetWindowContext(hwnd)))
+        recorder->messages.push_back(MSG{hwnd, message, wParam, lParam, 0, POINT{0, 0}});
+    return 0;
+}
+
+struct LateQueue {
+    HANDLE goPeek = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE peeked = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ~LateQueue() {
+        CloseHandle(goPeek);
+        CloseHandle(peeked);
+    }
+};
+
+DWORD WINAPI LateQueueThread(void* parameter) {
+    auto* late = static_cast<LateQueue*>(parameter);
+    WaitForSingleObject(late->goPeek, INFINITE);
+    // The worker's way of creating its queue.
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_USER + 8, WM_USER + 8, PM_NOREMOVE);
+    SetEvent(late->peeked);
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_USER + 8)
+            return static_cast<DWORD>(msg.wParam);
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(Messages, PostThreadMessageNeedsTheTargetsQueue) {
+    LateQueue late;
+    DWORD id = 0;
+    HANDLE thread = CreateThread(nullptr, 0, LateQueueThread, &late, 0, &id);
+    ASSERT_NE(thread, nullptr);
+
+    SetLastError(0);
+    EXPECT_FALSE(PostThreadMessageW(id, WM_USER + 8, 77, 0));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
+
+    SetEvent(late.goPeek);
+    ASSERT_EQ(WaitForSingleObject(late.peeked, kGenerous), WAIT_OBJECT_0);
+    EXPECT_TRUE(PostThreadMessageW(id, WM_USER + 8, 77, 0));
+    ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeThread(thread, &code);
+    EXPECT_EQ(code, 77u);
+    CloseHandle(thread);
+
+    // Gone with its thread; never there for made-up ids.
+    EXPECT_FALSE(PostThreadMessageW(id, WM_USER + 8, 1, 0));
+    EXPECT_FALSE(PostThreadMessageW(0, WM_USER, 1, 0));
+    EXPECT_FALSE(PostThreadMessageW(0xFFFFFFF1u, WM_USER, 1, 0));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
+}
+
+TEST(Messages, PeekAndGetHonourFiltersAndQuit) {
+    RunOnThread([] {
+        Recorder recorder;
+        HWND one = zx::CreateWindowHandle(RecordingProc, &recorder);
+        HWND two = zx::CreateWindowHandle(RecordingProc, &recorder);
+        ASSERT_NE(one, nullptr);
+        ASSERT_NE(two, nullptr);
+        const DWORD self = GetCurrentThreadId();
+
+        EXPECT_TRUE(PostMessageW(one, WM_USER + 1, 1, 0));
+        EXPECT_TRUE(PostMessageW(two, WM_USER + 2, 2, 0));
+        EXPECT_TRUE(PostThreadMessageW(self, WM_APP, 3, 0));
+        EXPECT_TRUE(PostMessageW(one, WM_USER + 3, 4, 0));
+
+        MSG msg{};
+        // A range finds the first message inside it; PM_NOREMOVE leaves it there.
+        ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_USER + 2, WM_USER + 3, PM_NOREMOVE));
+        EXPECT_EQ(msg.message, WM_USER + 2);
+        EXPECT_EQ(msg.hwnd, two);
+        ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_USER + 2, WM_USER + 3, PM_NOREMOVE));
+        EXPECT_EQ(msg.wParam, 2u);
+        // A window filter takes that window's messages only, in order.
+        ASSERT_TRUE(PeekMessageW(&msg, one, 0, 0, PM_REMOVE));
+        EXPECT_EQ(msg.wParam, 1u);
+        ASSERT_TRUE(PeekMessageW(&msg, one, 0, 0, PM_REMOVE));
+        EXPECT_EQ(msg.wParam, 4u);
+        EXPECT_FALSE(PeekMessageW(&msg, one, 0, 0, PM_REMOVE));
+        // (HWND)-1 takes thread messages only.
+        ASSERT_TRUE(PeekMessageW(&msg, kThreadMessagesOnly, 0, 0, PM_REMOVE));
+        EXPECT_EQ(msg.message, WM_APP);
+        EXPECT_EQ(msg.hwnd, nullptr);
+        EXPECT_EQ(msg.wParam, 3u);
+        EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_USER + 3, WM_APP, PM_REMOVE));
+        ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+        EXPECT_EQ(msg.message, WM_USER + 2);
+        EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+
+        // GetMessageW and DispatchMessageW reach the window's procedure.
+        EXPECT_TRUE(PostMessageW(two, WM_COMMAND, 5, 6));
+        ASSERT_EQ(GetMessageW(&msg, nullptr, 0, 0), 1);
+        EXPECT_FALSE(TranslateMessage(&msg));
+        DispatchMessageW(&msg);
+        ASSERT_EQ(recorder.messages.size(), 1u);
+        EXPECT_EQ(recorder.messages[0].hwnd, two);
+        EXPECT_EQ(recorder.messages[0].message, WM_COMMAND);
+        EXPECT_EQ(recorder.messages[0].wParam, 5u);
+        EXPECT_EQ(recorder.messages[0].lParam, 6);
+
+        // The quit request comes after posted messages, passes any filter and
+        // stays until removed.
+        PostQuitMessage(9);
+        EXPECT_TRUE(PostMessageW(one, WM_USER + 5, 0, 0));
+        ASSERT_EQ(GetMessageW(&msg, nullptr, 0, 0), 1);
+        EXPECT_EQ(msg.message, WM_USER + 5);
+        ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE));
+        EXPECT_EQ(msg.message, WM_QUIT);
+        EXPECT_EQ(GetMessageW(&msg, one, WM_USER, WM_USER), 0);
+        EXPECT_EQ(msg.message, WM_QUIT);
+        EXPECT_EQ(msg.wParam, 9u);
+        EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+
+        // A posted WM_QUIT keeps its place among the posted messages.
+        EXPECT_TRUE(PostThreadMessageW(self, WM_QUIT, 4, 0));
+        EXPECT_TRUE(PostThreadMessageW(self, WM_APP + 1, 0, 0));
+        EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), 0);
+        EXPECT_EQ(msg.wParam, 4u);
+        EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), 1);
+        EXPECT_EQ(msg.message, WM_APP + 1);
+
+        // Wrong arguments fail instead of blocking or crashing.
+        EXPECT_EQ(GetMessageW(nullptr, nullptr, 0, 0), -1);
+        EXPECT_EQ(GetMessageW(&msg, reinterpret_cast<HWND>(0x1234), 0, 0), -1);
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+        EXPECT_FALSE(PeekMessageW(nullptr, nullptr, 0, 0, PM_REMOVE));
+        EXPECT_FALSE(PeekMessageW(&msg, reinterpret_cast<HWND>(0x1234), 0, 0, PM_REMOVE));
+        EXPECT_EQ(DispatchMessageW(nullptr), 0);
+        DestroyWindow(one);
+        DestroyWindow(two);
+    });
+}
+
+namespace {
+struct Life {
+    std::vector<UINT> seen;
+    bool validDuringDestroy = false;
+};
+
+LRESULT LifeProc(HWND hwnd, UINT message, WPARAM, LPARAM) {
+    auto* life = static_cast<Life*>(zx::GetWindowContext(hwnd));
+    if (!life)
+        return 0;
+    life->seen.push_back(message);
+    if (message == WM_DESTROY) {
+        life->validDuringDestroy = IsWindow(hwnd) != FALSE;
+        DestroyWindow(hwnd); // again, from inside: harmless
+    }
+    return message == WM_USER ? 1234 : 0;
+}
+} // namespace
+
+TEST(Windows, HandlesOfDestroyedWindowsAreInvalid) {
+    Life life;
+    HWND hwnd = zx::CreateWindowHandle(LifeProc, &life);
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_TRUE(IsWindow(hwnd));
+    DWORD pid = 0;
+    EXPECT_EQ(GetWindowThreadProcessId(hwnd, &pid), GetCurrentThreadId());
+    EXPECT_EQ(pid, GetCurrentProcessId());
+    EXPECT_EQ(zx::GetWindowContext(hwnd), &life);
+    EXPECT_EQ(SendMessageW(hwnd, WM_USER, 0, 0), 1234);
+    EXPECT_TRUE(PostMessageW(hwnd, WM_USER + 1, 0, 0));
+
+    // Only the owner thread destroys a window.
+    RunOnThread([hwnd] {
+        EXPECT_FALSE(DestroyWindow(hwnd));
+        EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    });
+    EXPECT_TRUE(IsWindow(hwnd));
+
+    EXPECT_TRUE(DestroyWindow(hwnd));
+    EXPECT_EQ(life.seen, (std::vector<UINT>{WM_USER, WM_DESTROY, WM_NCDESTROY}));
+    EXPECT_TRUE(life.validDuringDestroy);
+    EXPECT_FALSE(IsWindow(hwnd));
+    SetLastError(0);
+    EXPECT_FALSE(PostMessageW(hwnd, WM_USER, 0, 0));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    SetLastError(0);
+    EXPECT_EQ(SendMessageW(hwnd, WM_USER, 0, 0), 0);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_FALSE(DestroyWindow(hwnd));
+    EXPECT_EQ(zx::GetWindowContext(hwnd), nullptr);
+    EXPECT_EQ(GetWindowThreadProcessId(hwnd, nullptr), 0u);
+
+    // What was posted before the end is still queued but reaches nobody.
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_USER + 1, WM_USER + 1, PM_REMOVE));
+    EXPECT_EQ(msg.hwnd, hwnd);
+    EXPECT_EQ(DispatchMessageW(&msg), 0);
+    EXPECT_EQ(life.seen.size(), 3u);
+
+    // A new window in the reused slot gets a different handle.
+    Life other;
+    HWND next = zx::CreateWindowHandle(LifeProc, &other);
+    EXPECT_NE(next, hwnd);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_TRUE(IsWindow(next));
+    EXPECT_EQ(zx::SetWindowProcedure(next, RecordingProc), &LifeProc);
+    Recorder recorder;
+    EXPECT_TRUE(zx::SetWindowContext(next, &recorder));
+    SendMessageW(next, WM_USER + 2, 0, 0);
+    EXPECT_EQ(recorder.messages.size(), 1u);
+    EXPECT_TRUE(other.seen.empty());
+    EXPECT_TRUE(DestroyWindow(next));
+
+    // Without a procedure DefWindowProcW answers; WM_CLOSE destroys.
+    HWND plain = zx::CreateWindowHandle(nullptr, nullptr);
+    EXPECT_EQ(SendMessageW(plain, WM_USER, 0, 0), 0);
+    SendMessageW(plain, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(plain));
+
+    for (HWND bad : {reinterpret_cast<HWND>(-1), reinterpret_cast<HWND>(0xFFFF),
+                     reinterpret_cast<HWND>(0x1234), reinterpret_cast<HWND>(0x1000000004ull)}) {
+        EXPECT_FALSE(IsWindow(bad));
+        EXPECT_FALSE(PostMessageW(bad, WM_USER, 0, 0));
+        EXPECT_EQ(SendMessageW(bad, WM_USER, 0, 0), 0);
+        EXPECT_FALSE(DestroyWindow(bad));
+        EXPECT_FALSE(zx::SetWindowContext(bad, nullptr));
+    }
+    EXPECT_FALSE(IsWindow(nullptr));
+
+    // The windows of a thread end with it.
+    HWND orphan = nullptr;
+    RunOnThread([&orphan] { orphan = zx::CreateWindowHandle(RecordingProc, nullptr); });
+    ASSERT_NE(orphan, nullptr);
+    EXPECT_FALSE(IsWindow(orphan));
+    EXPECT_FALSE(PostMessageW(orphan, WM_USER, 0, 0));
+
+    const UINT id = RegisterWindowMessageW(L"UWM_RESIZEPAGE_MSG");
+    EXPECT_GE(id, 0xC000u);
+    EXPECT_LE(id, 0xFFFFu);
+    EXPECT_EQ(RegisterWindowMessageW(L"uwm_resizepage_msg"), id);
+    EXPECT_NE(RegisterWindowMessageW(L"Another message"), id);
+    EXPECT_EQ(RegisterWindowMessageW(nullptr), 0u);
+    EXPECT_EQ(RegisterWindowMessageW(L""), 0u);
+}
+
+namespace {
+struct Remote {
+    HWND window = nullptr;
+    HWND guiWindow = nullptr;
+    volatile LONG ready = 0;
+    DWORD procThread = 0;
+};
+
+LRESULT GuiDoubler(HWND, UINT message, WPARAM wParam, LPARAM) {
+    return message == WM_USER ? static_cast<LRESULT>(wParam * 2) : 0;
+}
+
+LRESULT RemoteProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+    auto* remote = static_cast<Remote*>(zx::GetWindowContext(hwnd));
+    if (message != WM_USER || !remote)
+        return 0;
+    remote->procThread = GetCurrentThreadId();
+    // Calls back into the thread that is waiting for this very answer.
+    return SendMessageW(remote->guiWindow, WM_USER, wParam, 0) + 1;
+}
+
+DWORD WINAPI RemoteWindowThread(void* parameter) {
+    auto* remote = static_cast<Remote*>(parameter);
+    remote->window = zx::CreateWindowHandle(RemoteProc, remote);
+    InterlockedExchange(&remote->ready, 1);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageW(&msg);
+    return 0;
+}
+
+struct Busy {
+    HWND window = nullptr;
+    volatile LONG ready = 0;
+    std::atomic<bool> release{false};
+    LRESULT result = -1;
+    DWORD error = 0;
+};
+
+DWORD WINAPI NeverPumps(void* parameter) {
+    auto* busy = static_cast<Busy*>(parameter);
+    busy->window = zx::CreateWindowHandle(GuiDoubler, nullptr);
+    InterlockedExchange(&busy->ready, 1);
+    while (!busy->release)
+        Sleep(1);
+    return 0;
+}
+
+DWORD WINAPI SendToBusy(void* parameter) {
+    auto* busy = static_cast<Busy*>(parameter);
+    SetLastError(0);
+    busy->result = SendMessageW(busy->window, WM_USER, 5, 0);
+    busy->error = GetLastError();
+    return 0;
+}
+} // namespace
+
+TEST(Messages, SendMessageRunsOnTheOwnersThread) {
+    Remote remote;
+    remote.guiWindow = zx::CreateWindowHandle(GuiDoubler, nullptr);
+    EXPECT_EQ(SendMessageW(remote.guiWindow, WM_USER, 21, 0), 42);
+
+    DWORD id = 0;
+    HANDLE thread = CreateThread(nullptr, 0, RemoteWindowThread, &remote, 0, &id);
+    ASSERT_TRUE(WaitUntil([&] { return Read(&remote.ready) == 1; }));
+    // The owner calls back while this thread waits for its answer: the
+    // waiting sender serves it instead of deadlocking.
+    EXPECT_EQ(SendMessageW(remote.window, WM_USER, 21, 0), 43);
+    EXPECT_EQ(remote.procThread, id);
+    for (WPARAM i = 0; i < 300; ++i)
+        ASSERT_EQ(SendMessageW(remote.window, WM_USER, i, 0), static_cast<LRESULT>(2 * i + 1));
+    EXPECT_TRUE(PostThreadMessageW(id, WM_QUIT, 0, 0));
+    ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
+    CloseHandle(thread);
+
+    // The owner is gone: the send fails at once.
+    SetLastError(0);
+    EXPECT_EQ(SendMessageW(remote.window, WM_USER, 1, 0), 0);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    DestroyWindow(remote.guiWindow);
+
+    // The owner goes while a sender waits for it: the sender gets 0.
+    Busy busy;
+    HANDLE owner = CreateThread(nullptr, 0, NeverPumps, &busy, 0, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return Read(&busy.ready) == 1; }));
+    HANDLE sender = CreateThread(nullptr, 0, SendToBusy, &busy, 0, nullptr);
+    EXPECT_EQ(WaitForSingleObject(sender, 50), WAIT_TIMEOUT);
+    EXPECT_TRUE(TerminateThread(owner, 0));
+    ASSERT_EQ(WaitForSingleObject(sender, kGenerous), WAIT_OBJECT_0);
+    EXPECT_EQ(busy.result, 0);
+    EXPECT_EQ(busy.error, static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+    busy.release = true;
+    EXPECT_TRUE(WaitUntil([] {
+        for (void* entry : zx::LiveThreadEntryPoints())
+            if (entry == reinterpret_cast<void*>(&NeverPumps))
+                return false;
+        return true;
+    }));
+    CloseHandle(sender);
+    CloseHandle(owner);
+}
+
+namespace {
+struct Sequence {
+    WPARAM expected = 0;
+    int received = 0;
+    int outOfOrder = 0;
+    int target = 0;
+    QEventLoop* loop = nullptr;
+};
+
+void Record(Sequence& sequence, WPARAM value) {
+    if (value != sequence.expected)
+        ++sequence.outOfOrder;
+    sequence.expected = value + 1;
+    if (++sequence.received == sequence.target && sequence.loop)
+        sequence.loop->quit();
+}
+
+LRESULT SequenceProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_USER)
+        Record(*static_cast<Sequence*>(zx::GetWindowContext(hwnd)), wParam);
+    return 0;
+}
+
+struct Poster {
+    HWND window = nullptr;
+    DWORD guiThread = 0;
+    int count = 0;
+    int threadMessageEvery = 0; // 0: window messages only
+};
+
+DWORD WINAPI PostSequence(void* parameter) {
+    auto* poster = static_cast<Poster*>(parameter);
+    DWORD failures = 0;
+    for (int i = 0; i < poster->count; ++i) {
+        const auto value = static_cast<WPARAM>(i);
+        const bool threadMessage =
+            poster->threadMessageEvery && i % poster->threadMessageEvery == 3;
+        const BOOL ok = threadMessage ? PostThreadMessageW(poster->guiThread, WM_APP, value, 0)
+                                      : PostMessageW(poster->window, WM_USER, value, 0);
+        if (!ok)
+            ++failures;
+    }
+    return failures;
+}
+
+// Counts the application-defined events the Qt loop delivers.
+class UserEventCounter : public QObject {
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() >= QEvent::User && event->type() <= QEvent::MaxUser)
+            ++count;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+DWORD FinishPoster(HANDLE thread) {
+    EXPECT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
+    DWORD failures = 1;
+    GetExitCodeThread(thread, &failures);
+    CloseHandle(thread);
+    return failures;
+}
+} // namespace
+
+// The user-interface thread receives a worker's messages through the Qt event
+// loop: all of them, in order, with one wake-up pending at a time.
+TEST(GuiQueue, HundredThousandMessagesThroughTheQtLoop) {
+    constexpr int kCount = 100000;
+    Sequence sequence;
+    sequence.target = kCount;
+    HWND window = zx::CreateWindowHandle(SequenceProc, &sequence);
+    ASSERT_NE(window, nullptr);
+    Poster poster{window, GetCurrentThreadId(), kCount, 0};
+
+    // Posted while the loop does not run: the queue fills up behind a single
+    // pending wake-up.
+    HANDLE thread = CreateThread(nullptr, 0, PostSequence, &poster, 0, nullptr);
+    EXPECT_EQ(FinishPoster(thread), 0u);
+    UserEventCounter counter;
+    QCoreApplication::instance()->installEventFilter(&counter);
+    QEventLoop loop;
+    sequence.loop = &loop;
+    RunLoop(loop);
+    QCoreApplication::instance()->removeEventFilter(&counter);
+    EXPECT_EQ(sequence.received, kCount);
+    EXPECT_EQ(sequence.outOfOrder, 0);
+    // One wake-up per message would be kCount events.
+    EXPECT_LT(counter.count, kCount / 100);
+
+    // Posted while the loop runs.
+    Sequence live;
+    live.target = kCount;
+    QEventLoop liveLoop;
+    live.loop = &liveLoop;
+    zx::SetWindowContext(window, &live);
+    thread = CreateThread(nullptr, 0, PostSequence, &poster, 0, nullptr);
+    RunLoop(liveLoop);
+    EXPECT_EQ(FinishPoster(thread), 0u);
+    EXPECT_EQ(live.received, kCount);
+    EXPECT_EQ(live.outOfOrder, 0);
+    DestroyWindow(window);
+}
+
+namespace {
+Sequence* g_mixed = nullptr;
+int g_nestedPumps = 0;
+int g_nestedLoops = 0;
+
+// What an explicit pump of the test does with a message.
+void Route(MSG& msg) {
+    if (msg.hwnd)
+        DispatchMessageW(&msg);
+    else if (msg.message == WM_APP)
+        Record(*g_mixed, msg.wParam);
+}
+
+LRESULT NestingProc(HWND, UINT message, WPARAM wParam, LPARAM) {
+    if (message != WM_USER)
+        return 0;
+    Record(*g_mixed, wParam);
+    if (wParam % 1000 == 999) {
+        // A procedure pumping messages itself while being dispatched.
+        ++g_nestedPumps;
+        MSG inner;
+        for (int k = 0; k < 50 && PeekMessageW(&inner, nullptr, 0, 0, PM_REMOVE); ++k)
+            Route(inner);
+    } else if (wParam % 1000 == 500) {
+        // ... or running a nested Qt loop, as a modal dialog does.
+        ++g_nestedLoops;
+        QCoreApplication::processEvents();
+    }
+    return 0;
+}
+} // namespace
+
+// Window and thread messages from a worker, taken alternately by the Qt loop,
+// by explicit pumps and by pumps nested inside procedures, stay in one order.
+TEST(GuiQueue, NestedAndExplicitPumpsKeepTheOrder) {
+    constexpr int kCount = 30000;
+    Sequence sequence;
+    sequence.target = kCount;
+    g_mixed = &sequence;
+    g_nestedPumps = g_nestedLoops = 0;
+    zx::SetThreadMessageHook([](MSG& msg) {
+        if (msg.message != WM_APP)
+            return false;
+        Record(*g_mixed, msg.wParam);
+        return true;
+    });
+    HWND window = zx::CreateWindowHandle(NestingProc, nullptr);
+    Poster poster{window, GetCurrentThreadId(), kCount, 7};
+    HANDLE thread = CreateThread(nullptr, 0, PostSequence, &poster, 0, nullptr);
+
+    const DWORD start = GetTickCount();
+    for (int round = 0; sequence.received < kCount && GetTickCount() - start < kGenerous; ++round) {
+        if (round % 2 == 0) {
+            QCoreApplication::processEvents();
+        } else {
+            MSG msg;
+            for (int k = 0; k < 100 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++k)
+                Route(msg);
+        }
+    }
+    EXPECT_EQ(FinishPoster(thread), 0u);
+    zx::SetThreadMessageHook(nullptr);
+    EXPECT_EQ(sequence.received, kCount);
+    EXPECT_EQ(sequence.outOfOrder, 0);
+    EXPECT_GT(g_nestedPumps + g_nestedLoops, 0);
+    DestroyWindow(window);
+    g_mixed = nullptr;
+}
+
+TEST(GuiQueue, ThreadMessagesGoToTheHookOrAreDropped) {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    const DWORD self = GetCurrentThreadId();
+
+    zx::SetThreadMessageHook(nullptr);
+    EXPECT_TRUE(PostThreadMessageW(self, WM_APP + 5, 1, 0));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(PeekMessageW(&msg, kThreadMessagesOnly, WM_APP + 5, WM_APP + 5, PM_REMOVE));
+
+    std::vector<WPARAM> seen;
+    zx::SetThreadMessageHook([&seen](MSG& m) {
+        seen.push_back(m.wParam);
+        return true;
+    });
+    RunOnThread([self] {
+        PostThreadMessageW(self, WM_APP + 5, 2, 0);
+        PostThreadMessageW(self, WM_APP + 5, 3, 0);
+    });
+    QCoreApplication::processEvents();
+    zx::SetThreadMessageHook(nullptr);
+    EXPECT_EQ(seen, (std::vector<WPARAM>{2, 3}));
+}
+
+// While GetMessageW blocks on the user-interface thread no Qt loop runs; a
+// post from a worker must still wake it.
+TEST(GuiQueue, BlockingGetMessageWakesForPosts) {
+    Recorder recorder;
+    HWND window = zx::CreateWindowHandle(RecordingProc, &recorder);
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* parameter) -> DWORD {
+            Sleep(20);
+            return PostMessageW(static_cast<HWND>(parameter), WM_USER + 7, 1, 0) ? 0 : 1;
+        },
+        window, 0, nullptr);
+    MSG msg;
+    ASSERT_EQ(GetMessageW(&msg, window, 0, 0), 1);
+    EXPECT_EQ(msg.message, WM_USER + 7);
+    EXPECT_EQ(FinishPoster(thread), 0u);
+    DestroyWindow(window);
+}
+
+namespace {
+// A communications worker as the system runs one.
+struct CommsLink {
+    HWND ui = nullptr;
+    volatile LONG flags = 0;
+};
+
+struct Request {
+    DWORD command;
+    DWORD address;
+    DWORD data;
+};
+
+DWORD WINAPI CommsWorker(void* parameter) {
+    auto* link = static_cast<CommsLink*>(parameter);
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_USER + 8, WM_USER + 8, PM_NOREMOVE);
+    InterlockedExchange(&link->flags, 3);
+    SuspendThread(GetCurrentThread());
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message != WM_USER + 8)
+            continue;
+        auto* request = reinterpret_cast<Request*>(msg.wParam);
+        if (request->command == 0) {
+            delete request;
+            break;
+        }
+        request->data = request->address * 2;
+        PostMessageW(link->ui, WM_USER + 5, reinterpret_cast<WPARAM>(request), 0);
+    }
+    return 0;
+}
+
+struct Replies {
+    std::vector<DWORD> data;
+    QEventLoop* loop = nullptr;
+    size_t expected = 0;
+};
+
+LRESULT ReplyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+    if (message != WM_USER + 5)
+        return 0;
+    auto* replies = static_cast<Replies*>(zx::GetWindowContext(hwnd));
+    std::unique_ptr<Request> request(reinterpret_cast<Request*>(wParam));
+    replies->data.push_back(request->data);
+    if (replies->data.size() == replies->expected && replies->loop)
+        replies->loop->quit();
+    return 0;
+}
+} // namespace
+
+// The start-up handshake and request round trip the library runs with every
+// communications module: the UI pumps until the worker's flags are set (a
+// thread timer makes it look again), resumes the suspended worker, posts
+// requests with retries, gets the answers through its window in the Qt loop.
+TEST(GuiQueue, WorkerHandshakeAndRequests) {
+    Replies replies;
+    CommsLink link;
+    link.ui = zx::CreateWindowHandle(ReplyProc, &replies);
+    DWORD id = 0;
+    HANDLE thread = CreateThread(nullptr, 0, CommsWorker, &link, 0, &id);
+    ASSERT_NE(thread, nullptr);
+
+    const UINT_PTR poll = SetTimer(nullptr, 0, 10, nullptr);
+    ASSERT_NE(poll, 0u);
+    MSG msg;
+    while (!(Read(&link.flags) & 1) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    EXPECT_TRUE(KillTimer(nullptr, poll));
+    EXPECT_EQ(Read(&link.flags), 3);
+    EXPECT_LE(ResumeThread(thread), 1u);
+
+    constexpr int kRequests = 200;
+    replies.expected = kRequests;
+    for (DWORD i = 0; i < kRequests; ++i) {
+        auto* request = new Request{1, i, 0};
+        while (!PostThreadMessageW(id, WM_USER + 8, reinterpret_cast<WPARAM>(request), 0))
+            Sleep(10);
+    }
+    QEventLoop loop;
+    replies.loop = &loop;
+    RunLoop(loop);
+    ASSERT_EQ(replies.data.size(), static_cast<size_t>(kRequests));
+    for (DWORD i = 0; i < kRequests; ++i)
+        EXPECT_EQ(replies.data[i], i * 2);
+
+    PostThreadMessageW(id, WM_USER + 8, reinterpret_cast<WPARAM>(new Request{0, 0, 0}), 0);
+    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    DestroyWindow(link.ui);
+}
+
+namespace {
+struct Ticks {
+    int count = 0;
+    UINT_PTR lastId = 0;
+    int killAt = 0;
+    QEventLoop* loop = nullptr;
+};
+
+LRESULT TickProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+    auto* ticks = static_cast<Ticks*>(zx::GetWindowContext(hwnd));
+    if (message != WM_TIMER || !ticks)
+        return 0;
+    ticks->lastId = wParam;
+    if (++ticks->count == ticks->killAt) {
+        EXPECT_TRUE(KillTimer(hwnd, wParam));
+        if (ticks->loop)
+            ticks->loop->quit();
+    }
+    return 0;
+}
+
+std::atomic<int> g_timerProcCalls{0};
+UINT_PTR g_timerProcId = 0;
+void CALLBACK CountingTimerProc(HWND, UINT message, UINT_PTR id, DWORD) {
+    if (message == WM_TIMER) {
+        g_timerProcId = id;
+        ++g_timerProcCalls;
+    }
+}
+} // namespace
+
+TEST(Timers, FireThroughTheQtLoopUntilKilled) {
+    Ticks ticks;
+    ticks.killAt = 3;
+    HWND window = zx::CreateWindowHandle(TickProc, &ticks);
+    EXPECT_EQ(SetTimer(window, 7, 10, nullptr), 7u);
+    QEventLoop loop;
+    ticks.loop = &loop;
+    RunLoop(loop);
+    EXPECT_EQ(ticks.count, 3);
+    EXPECT_EQ(ticks.lastId, 7u);
+
+    // Killed from inside its own WM_TIMER: nothing more arrives.
+    QEventLoop idle;
+    QTimer::singleShot(100, &idle, &QEventLoop::quit);
+    idle.exec();
+    EXPECT_EQ(ticks.count, 3);
+    EXPECT_FALSE(KillTimer(window, 7));
+    DestroyWindow(window);
+}
+
+TEST(Timers, ExplicitPumpsTimerProcsAndPendingLimit) {
+    Ticks ticks;
+    HWND window = zx::CreateWindowHandle(TickProc, &ticks);
+    MSG msg;
+
+    // A TIMERPROC is called by DispatchMessageW instead of the window procedure.
+    g_timerProcCalls = 0;
+    EXPECT_EQ(SetTimer(window, 2, 10, CountingTimerProc), 2u);
+    while (g_timerProcCalls < 2 && GetMessageW(&msg, window, 0, 0) > 0)
+        DispatchMessageW(&msg);
+    EXPECT_EQ(g_timerProcCalls, 2);
+    EXPECT_EQ(g_timerProcId, 2u);
+    EXPECT_EQ(ticks.count, 0);
+    EXPECT_TRUE(KillTimer(window, 2));
+
+    // However long nobody pumps, one WM_TIMER per timer is pending.
+    EXPECT_EQ(SetTimer(window, 3, 500, nullptr), 3u);
+    Sleep(1600);
+    ASSERT_TRUE(PeekMessageW(&msg, window, WM_TIMER, WM_TIMER, PM_NOREMOVE));
+    EXPECT_EQ(msg.wParam, 3u);
+    EXPECT_EQ(msg.lParam, 0);
+    ASSERT_TRUE(PeekMessageW(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE));
+    EXPECT_FALSE(PeekMessageW(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE));
+    EXPECT_TRUE(KillTimer(window, 3));
+
+    // KillTimer withdraws a pending WM_TIMER.
+    EXPECT_EQ(SetTimer(window, 4, 10, nullptr), 4u);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return PeekMessageW(&msg, window, WM_TIMER, WM_TIMER, PM_NOREMOVE) != 0; }));
+    EXPECT_TRUE(KillTimer(window, 4));
+    EXPECT_FALSE(PeekMessageW(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE));
+
+    // A forged WM_TIMER cannot make DispatchMessageW call an arbitrary address.
+    g_timerProcCalls = 0;
+    msg = MSG{window, WM_TIMER, 9, reinterpret_cast<LPARAM>(&CountingTimerProc), 0, POINT{0, 0}};
+    DispatchMessageW(&msg);
+    EXPECT_EQ(g_timerProcCalls, 0);
+    EXPECT_EQ(ticks.count, 1);
+
+    // Destroying the window ends its timers.
+    EXPECT_EQ(SetTimer(window, 5, 10, nullptr), 5u);
+    EXPECT_TRUE(DestroyWindow(window));
+    Sleep(30);
+    while (PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
+        EXPECT_NE(msg.hwnd, window);
+    EXPECT_FALSE(KillTimer(window, 5));
+    SetLastError(0);
+    EXPECT_EQ(SetTimer(window, 6, 10, nullptr), 0u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_FALSE(KillTimer(nullptr, 0xDEAD));
+}
+
+TEST(Timers, WorkerThreadTimersWithGetMessage) {
+    RunOnThread([] {
+        g_timerProcCalls = 0;
+        const UINT_PTR id = SetTimer(nullptr, 0, 10, CountingTimerProc);
+        ASSERT_NE(id, 0u);
+        // Given its id again, the thread timer is replaced, not duplicated.
+        EXPECT_EQ(SetTimer(nullptr, id, 10, CountingTimerProc), id);
+        MSG msg;
+        int seen = 0;
+        while (seen < 3 && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (msg.message != WM_TIMER)
+                continue;
+            EXPECT_EQ(msg.hwnd, nullptr);
+            EXPECT_EQ(msg.wParam, id);
+            ++seen;
+            DispatchMessageW(&msg);
+        }
+        EXPECT_EQ(g_timerProcCalls, 3);
+        EXPECT_TRUE(KillTimer(nullptr, id));
+        EXPECT_FALSE(KillTimer(nullptr, id));
+
+        Ticks ticks;
+        ticks.killAt = 2;
+        HWND window = zx::CreateWindowHandle(TickProc, &ticks);
+        EXPECT_EQ(SetTimer(window, 1, 10, nullptr), 1u);
+        while (ticks.count < 2 && GetMessageW(&msg, nullptr, 0, 0) > 0)
+            DispatchMessageW(&msg);
+        EXPECT_EQ(ticks.count, 2);
+        DestroyWindow(window);
+    });
+}

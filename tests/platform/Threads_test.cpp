@@ -1,0 +1,478 @@
+#include "platform/CriticalSection.h"
+#include "platform/Interlocked.h"
+#include "platform/LastError.h"
+#include "platform/Messages.h"
+#include "platform/Sync.h"
+#include "platform/Threads.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <limits>
+#include <vector>
+
+namespace {
+
+// Upper bound for anything that should happen "soon"; only reached when the
+// code under test hangs.
+constexpr DWORD kGenerous = 30000;
+
+// Polls until `ready` holds or the generous bound passes; returns `ready()`.
+bool WaitUntil(const std::function<bool()>& ready) {
+    const DWORD start = GetTickCount();
+    while (!ready()) {
+        if (GetTickCount() - start > kGenerous)
+            return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+LONG Read(volatile LONG* field) {
+    return InterlockedCompareExchange(field, 0, 0);
+}
+
+DWORD WINAPI ReturnParameter(void* parameter) {
+    return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(parameter));
+}
+
+bool Contains(const std::vector<void*>& entries, LPTHREAD_START_ROUTINE entry) {
+    return std::find(entries.begin(), entries.end(), reinterpret_cast<void*>(entry)) !=
+           entries.end();
+}
+
+struct Gate {
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    volatile LONG started = 0;
+    ~Gate() { CloseHandle(release); }
+};
+
+DWORD WINAPI WaitForGate(void* parameter) {
+    auto* gate = static_cast<Gate*>(parameter);
+    InterlockedExchange(&gate->started, 1);
+    WaitForSingleObject(gate->release, INFINITE);
+    return 42;
+}
+
+} // namespace
+
+// A thread is signalled only when it ends; until then its exit code is
+// STILL_ACTIVE and waits with a time-out report WAIT_TIMEOUT.
+TEST(Threads, WaitAndExitCodeFollowTheThread) {
+    Gate gate;
+    DWORD id = 0;
+    HANDLE thread = CreateThread(nullptr, 0, WaitForGate, &gate, 0, &id);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_NE(id, 0u);
+    EXPECT_NE(id, GetCurrentThreadId());
+
+    DWORD code = 0;
+    EXPECT_EQ(WaitForSingleObject(thread, 50), WAIT_TIMEOUT);
+    EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_TIMEOUT);
+    ASSERT_TRUE(GetExitCodeThread(thread, &code));
+    EXPECT_EQ(code, STILL_ACTIVE);
+    EXPECT_TRUE(Contains(zx::LiveThreadEntryPoints(), WaitForGate));
+
+    SetEvent(gate.release);
+    ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
+    ASSERT_TRUE(GetExitCodeThread(thread, &code));
+    EXPECT_EQ(code, 42u);
+    // Waiting again on an ended thread returns at once.
+    EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+    // Its routine no longer runs, so its module may go.
+    EXPECT_FALSE(Contains(zx::LiveThreadEntryPoints(), WaitForGate));
+
+    EXPECT_TRUE(CloseHandle(thread));
+    EXPECT_FALSE(GetExitCodeThread(thread, &code));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+
+    // A handle closed while the thread runs does not disturb the thread.
+    HANDLE early =
+        CreateThread(nullptr, 64, ReturnParameter, reinterpret_cast<void*>(7), 0, nullptr);
+    ASSERT_NE(early, nullptr);
+    EXPECT_TRUE(CloseHandle(early));
+    EXPECT_TRUE(WaitUntil([] { return !Contains(zx::LiveThreadEntryPoints(), ReturnParameter); }));
+
+    EXPECT_EQ(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+namespace {
+std::atomic<bool> g_suspendedRan{false};
+DWORD WINAPI MarkRan(void*) {
+    g_suspendedRan = true;
+    return 3;
+}
+} // namespace
+
+TEST(Threads, CreateSuspendedRunsOnlyAfterResume) {
+    g_suspendedRan = false;
+    HANDLE thread = CreateThread(nullptr, 0, MarkRan, nullptr, CREATE_SUSPENDED, nullptr);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(WaitForSingleObject(thread, 50), WAIT_TIMEOUT);
+    EXPECT_FALSE(g_suspendedRan);
+    EXPECT_EQ(ResumeThread(thread), 1u);
+    ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
+    EXPECT_TRUE(g_suspendedRan);
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeThread(thread, &code));
+    EXPECT_EQ(code, 3u);
+    // Resuming an ended thread is harmless.
+    EXPECT_EQ(ResumeThread(thread), 0u);
+    CloseHandle(thread);
+}
+
+namespace {
+
+// The communications worker's start-up: store the verdict, optionally hold on
+// until the other side has already resumed, then suspend itself.
+struct Worker {
+    volatile LONG flags = 0;
+    volatile LONG resumed = 0;
+    HANDLE beforeSuspend = nullptr; // when set, waited for before suspending
+    HANDLE beforeSecondSuspend = nullptr;
+    DWORD firstSuspend = 99;
+};
+
+DWORD WINAPI SuspendingWorker(void* parameter) {
+    auto* worker = static_cast<Worker*>(parameter);
+    InterlockedExchange(&worker->flags, 3);
+    if (worker->beforeSuspend)
+        WaitForSingleObject(worker->beforeSuspend, INFINITE);
+    worker->firstSuspend = SuspendThread(GetCurrentThread());
+    InterlockedExchange(&worker->resumed, 1);
+    if (worker->beforeSecondSuspend) {
+        WaitForSingleObject(worker->beforeSecondSuspend, INFINITE);
+        SuspendThread(GetCurrentThread());
+        InterlockedExchange(&worker->resumed, 2);
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(Threads, SelfSuspendAndResume) {
+    // The resume arrives before the worker suspended itself: it must not be
+    // lost, and it is used up by that one suspension only.
+    {
+        Worker worker;
+        worker.beforeSuspend = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        worker.beforeSecondSuspend = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HANDLE thread = CreateThread(nullptr, 0, SuspendingWorker, &worker, 0, nullptr);
+        ASSERT_NE(thread, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return Read(&worker.flags) == 3; }));
+        EXPECT_EQ(ResumeThread(thread), 0u);
+        SetEvent(worker.beforeSuspend);
+        ASSERT_TRUE(WaitUntil([&] { return Read(&worker.resumed) == 1; }));
+        EXPECT_EQ(worker.firstSuspend, 0u);
+
+        SetEvent(worker.beforeSecondSuspend);
+        // Nobody resumed it this time: it stays suspended.
+        EXPECT_EQ(WaitForSingleObject(thread, 100), WAIT_TIMEOUT);
+        EXPECT_EQ(Read(&worker.resumed), 1);
+        EXPECT_LE(ResumeThread(thread), 1u);
+        ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
+        EXPECT_EQ(Read(&worker.resumed), 2);
+        CloseHandle(thread);
+        CloseHandle(worker.beforeSuspend);
+        CloseHandle(worker.beforeSecondSuspend);
+    }
+    // The ordinary order, and the race between the two, many times over: every
+    // worker must come back, whichever side wins.
+    for (int i = 0; i < 200; ++i) {
+        Worker worker;
+        HANDLE thread = CreateThread(nullptr, 0, SuspendingWorker, &worker, 0, nullptr);
+        ASSERT_NE(thread, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return Read(&worker.flags) == 3; }));
+        if (i % 50 == 0)
+            Sleep(20); // let the worker suspend first, now and then
+        const DWORD previous = ResumeThread(thread);
+        EXPECT_LE(previous, 1u);
+        ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0) << "iteration " << i;
+        EXPECT_EQ(worker.firstSuspend, 0u);
+        CloseHandle(thread);
+    }
+}
+
+namespace {
+HANDLE g_otherThreadsHandle = nullptr;
+DWORD g_suspendOther = 0;
+DWORD g_suspendOtherError = 0;
+DWORD WINAPI SuspendSomeoneElse(void*) {
+    g_suspendOther = SuspendThread(g_otherThreadsHandle);
+    g_suspendOtherError = GetLastError();
+    return 0;
+}
+} // namespace
+
+TEST(Threads, SuspendingAnotherThreadIsRefused) {
+    Gate gate;
+    HANDLE target = CreateThread(nullptr, 0, WaitForGate, &gate, 0, nullptr);
+    ASSERT_NE(target, nullptr);
+    g_otherThreadsHandle = target;
+    HANDLE thread = CreateThread(nullptr, 0, SuspendSomeoneElse, nullptr, 0, nullptr);
+    ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
+    EXPECT_EQ(g_suspendOther, static_cast<DWORD>(-1));
+    EXPECT_EQ(g_suspendOtherError, static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+    // Nor can a thread not made by CreateThread suspend itself: nothing
+    // could ever resume it.
+    EXPECT_EQ(SuspendThread(GetCurrentThread()), static_cast<DWORD>(-1));
+    SetEvent(gate.release);
+    EXPECT_EQ(WaitForSingleObject(target, kGenerous), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    CloseHandle(target);
+}
+
+namespace {
+std::atomic<bool> g_stubbornRelease{false};
+std::atomic<bool> g_stubbornRunning{false};
+DWORD WINAPI Stubborn(void*) {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    g_stubbornRunning = true;
+    // Ignores messages, events and exit requests until the test lets it go.
+    while (!g_stubbornRelease)
+        Sleep(1);
+    return 5;
+}
+
+std::atomic<bool> g_neverRan{true};
+DWORD WINAPI MustNotRun(void*) {
+    g_neverRan = false;
+    return 0;
+}
+} // namespace
+
+// TerminateThread cannot stop a POSIX thread: the handle reports the thread
+// ended with the given code, while the real thread runs on and its routine
+// stays listed until it returns.
+TEST(Threads, TerminateAbandonsTheThread) {
+    g_stubbornRelease = false;
+    g_stubbornRunning = false;
+    DWORD id = 0;
+    HANDLE thread = CreateThread(nullptr, 0, Stubborn, nullptr, 0, &id);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_TRUE(WaitUntil([] { return g_stubbornRunning.load(); }));
+    EXPECT_TRUE(PostThreadMessageW(id, WM_USER, 0, 0));
+
+    EXPECT_TRUE(TerminateThread(thread, 1234));
+    EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0);
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeThread(thread, &code));
+    EXPECT_EQ(code, 1234u);
+    EXPECT_FALSE(PostThreadMessageW(id, WM_USER, 0, 0));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
+    EXPECT_TRUE(Contains(zx::LiveThreadEntryPoints(), Stubborn));
+    // Terminating it again changes nothing.
+    EXPECT_TRUE(TerminateThread(thread, 99));
+
+    g_stubbornRelease = true;
+    EXPECT_TRUE(WaitUntil([] { return !Contains(zx::LiveThreadEntryPoints(), Stubborn); }));
+    EXPECT_TRUE(GetExitCodeThread(thread, &code));
+    EXPECT_EQ(code, 1234u) << "the real end must not overwrite the abandoned thread's code";
+    CloseHandle(thread);
+
+    // A thread abandoned before it ever ran never runs its routine.
+    g_neverRan = true;
+    HANDLE suspended = CreateThread(nullptr, 0, MustNotRun, nullptr, CREATE_SUSPENDED, nullptr);
+    ASSERT_NE(suspended, nullptr);
+    EXPECT_TRUE(Contains(zx::LiveThreadEntryPoints(), MustNotRun));
+    EXPECT_TRUE(TerminateThread(suspended, 8));
+    EXPECT_TRUE(WaitUntil([] { return !Contains(zx::LiveThreadEntryPoints(), MustNotRun); }));
+    EXPECT_EQ(ResumeThread(suspended), 0u);
+    EXPECT_TRUE(g_neverRan);
+    CloseHandle(suspended);
+
+    EXPECT_FALSE(TerminateThread(GetCurrentThread(), 0));
+    EXPECT_FALSE(TerminateThread(nullptr, 0));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+namespace {
+struct EventWaiters {
+    HANDLE event = nullptr;
+    volatile LONG passed = 0;
+};
+DWORD WINAPI WaitOnce(void* parameter) {
+    auto* waiters = static_cast<EventWaiters*>(parameter);
+    if (WaitForSingleObject(waiters->event, INFINITE) != WAIT_OBJECT_0)
+        return 1;
+    InterlockedIncrement(&waiters->passed);
+    return 0;
+}
+
+std::vector<HANDLE> StartWaiters(EventWaiters& waiters, int count) {
+    std::vector<HANDLE> threads;
+    for (int i = 0; i < count; ++i)
+        threads.push_back(CreateThread(nullptr, 0, WaitOnce, &waiters, 0, nullptr));
+    return threads;
+}
+
+void JoinAll(std::vector<HANDLE>& threads) {
+    for (HANDLE thread : threads) {
+        EXPECT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
+        DWORD code = 1;
+        GetExitCodeThread(thread, &code);
+        EXPECT_EQ(code, 0u);
+        CloseHandle(thread);
+    }
+}
+} // namespace
+
+TEST(Sync, AutoResetReleasesOneWaiterPerSignal) {
+    EventWaiters waiters;
+    waiters.event = CreateEventW(nullptr, FALSE, FALSE, L"ignored name");
+    ASSERT_NE(waiters.event, nullptr);
+    EXPECT_EQ(WaitForSingleObject(waiters.event, 30), WAIT_TIMEOUT);
+    auto threads = StartWaiters(waiters, 4);
+    for (LONG round = 1; round <= 4; ++round) {
+        EXPECT_TRUE(SetEvent(waiters.event));
+        ASSERT_TRUE(WaitUntil([&] { return Read(&waiters.passed) >= round; }));
+        // The one who passed used the signal up.
+        EXPECT_EQ(WaitForSingleObject(waiters.event, 0), WAIT_TIMEOUT);
+        EXPECT_EQ(Read(&waiters.passed), round);
+    }
+    JoinAll(threads);
+
+    // Signalled initially: one wait passes, the next times out.
+    HANDLE initially = CreateEventW(nullptr, FALSE, TRUE, nullptr);
+    EXPECT_EQ(WaitForSingleObject(initially, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(initially, 10), WAIT_TIMEOUT);
+    // A signal with nobody waiting is kept for the next waiter.
+    SetEvent(initially);
+    SetEvent(initially);
+    EXPECT_EQ(WaitForSingleObject(initially, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(initially, 0), WAIT_TIMEOUT);
+    CloseHandle(initially);
+    CloseHandle(waiters.event);
+}
+
+TEST(Sync, ManualResetReleasesEveryWaiterUntilReset) {
+    EventWaiters waiters;
+    waiters.event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    auto threads = StartWaiters(waiters, 4);
+    EXPECT_EQ(WaitForSingleObject(waiters.event, 20), WAIT_TIMEOUT);
+    EXPECT_TRUE(SetEvent(waiters.event));
+    JoinAll(threads);
+    EXPECT_EQ(Read(&waiters.passed), 4);
+    EXPECT_EQ(WaitForSingleObject(waiters.event, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(waiters.event, 0), WAIT_OBJECT_0);
+    EXPECT_TRUE(ResetEvent(waiters.event));
+    EXPECT_EQ(WaitForSingleObject(waiters.event, 20), WAIT_TIMEOUT);
+    CloseHandle(waiters.event);
+}
+
+TEST(Sync, BadHandlesFailCleanly) {
+    const HANDLE madeUp[] = {nullptr, INVALID_HANDLE_VALUE, reinterpret_cast<HANDLE>(0x12345678),
+                             reinterpret_cast<HANDLE>(0x3), reinterpret_cast<HANDLE>(0x7FFFFFF0)};
+    for (HANDLE handle : madeUp) {
+        SetLastError(0);
+        EXPECT_EQ(WaitForSingleObject(handle, 0), WAIT_FAILED);
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+        EXPECT_FALSE(SetEvent(handle));
+        EXPECT_FALSE(ResetEvent(handle));
+        EXPECT_FALSE(CloseHandle(handle));
+        EXPECT_EQ(ResumeThread(handle), static_cast<DWORD>(-1));
+        EXPECT_EQ(SuspendThread(handle), static_cast<DWORD>(-1));
+        DWORD code;
+        EXPECT_FALSE(GetExitCodeThread(handle, &code));
+    }
+
+    // A closed handle stays dead even when its slot is reused.
+    HANDLE first = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_TRUE(CloseHandle(first));
+    EXPECT_FALSE(CloseHandle(first));
+    HANDLE second = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_NE(first, second);
+    EXPECT_FALSE(SetEvent(first));
+    EXPECT_EQ(WaitForSingleObject(second, 0), WAIT_TIMEOUT);
+
+    // Handles of the wrong kind.
+    DWORD code;
+    EXPECT_FALSE(GetExitCodeThread(second, &code));
+    EXPECT_EQ(ResumeThread(second), static_cast<DWORD>(-1));
+    HANDLE thread = CreateThread(nullptr, 0, ReturnParameter, nullptr, 0, nullptr);
+    EXPECT_FALSE(SetEvent(thread));
+    EXPECT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
+    EXPECT_FALSE(GetExitCodeThread(thread, nullptr));
+    CloseHandle(thread);
+    CloseHandle(second);
+
+    // Waiting for oneself would never end.
+    EXPECT_EQ(WaitForSingleObject(GetCurrentThread(), INFINITE), WAIT_FAILED);
+    EXPECT_TRUE(GetExitCodeThread(GetCurrentThread(), &code));
+    EXPECT_EQ(code, STILL_ACTIVE);
+    EXPECT_TRUE(CloseHandle(GetCurrentThread()));
+}
+
+namespace {
+struct Shared {
+    CCriticalSection lock;
+    long long plain = 0;
+    volatile LONG counter = 0;
+};
+DWORD WINAPI Hammer(void* parameter) {
+    auto* shared = static_cast<Shared*>(parameter);
+    for (int i = 0; i < 20000; ++i) {
+        shared->lock.Lock();
+        shared->lock.Lock(); // recursive, as on Windows
+        ++shared->plain;
+        shared->lock.Unlock();
+        shared->lock.Unlock();
+        InterlockedIncrement(&shared->counter);
+    }
+    return 0;
+}
+} // namespace
+
+TEST(Sync, CriticalSectionAndInterlocked) {
+    Shared shared;
+    std::vector<HANDLE> threads;
+    for (int i = 0; i < 4; ++i)
+        threads.push_back(CreateThread(nullptr, 0, Hammer, &shared, 0, nullptr));
+    for (HANDLE thread : threads) {
+        EXPECT_EQ(WaitForSingleObject(thread, kGenerous * 4), WAIT_OBJECT_0);
+        CloseHandle(thread);
+    }
+    EXPECT_EQ(shared.plain, 80000);
+    EXPECT_EQ(shared.counter, 80000);
+    // Unlocking what one does not hold is refused, not undefined.
+    EXPECT_FALSE(shared.lock.Unlock());
+
+    volatile LONG value = 10;
+    EXPECT_EQ(InterlockedExchange(&value, 20), 10);
+    EXPECT_EQ(InterlockedCompareExchange(&value, 30, 10), 20);
+    EXPECT_EQ(value, 20);
+    EXPECT_EQ(InterlockedCompareExchange(&value, 30, 20), 20);
+    EXPECT_EQ(value, 30);
+    EXPECT_EQ(InterlockedExchangeAdd(&value, 5), 30);
+    EXPECT_EQ(InterlockedDecrement(&value), 34);
+    value = std::numeric_limits<LONG>::max();
+    EXPECT_EQ(InterlockedIncrement(&value), std::numeric_limits<LONG>::min());
+    EXPECT_EQ(InterlockedDecrement(&value), std::numeric_limits<LONG>::max());
+
+    CRITICAL_SECTION section;
+    InitializeCriticalSection(&section);
+    EnterCriticalSection(&section);
+    EXPECT_TRUE(TryEnterCriticalSection(&section));
+    // Another thread can neither enter nor release it.
+    HANDLE other = CreateThread(
+        nullptr, 0,
+        [](void* parameter) -> DWORD {
+            auto* held = static_cast<CRITICAL_SECTION*>(parameter);
+            return (TryEnterCriticalSection(held) ? 1u : 0u) |
+                   (LeaveCriticalSection(held) ? 2u : 0u);
+        },
+        &section, 0, nullptr);
+    ASSERT_EQ(WaitForSingleObject(other, kGenerous), WAIT_OBJECT_0);
+    DWORD code = 99;
+    GetExitCodeThread(other, &code);
+    EXPECT_EQ(code, 0u);
+    CloseHandle(other);
+    EXPECT_TRUE(LeaveCriticalSection(&section));
+    EXPECT_TRUE(LeaveCriticalSection(&section));
+    EXPECT_FALSE(LeaveCriticalSection(&section));
+    DeleteCriticalSection(&section);
+}
