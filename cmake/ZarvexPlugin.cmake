@@ -4,6 +4,9 @@
 # host executable, linked against the library that holds the exported globals.
 function(zarvex_add_plugin name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "KIND;RC" "SOURCES;LIBRARIES")
+  if(arg_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "zarvex_add_plugin(${name}): unknown arguments ${arg_UNPARSED_ARGUMENTS}")
+  endif()
   set(kinds ctc ctm ctp cap)
   if(NOT arg_KIND IN_LIST kinds)
     message(FATAL_ERROR "zarvex_add_plugin(${name}): KIND must be one of ${kinds}")

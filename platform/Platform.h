@@ -13,6 +13,8 @@
 #include "platform/MenuTemplate.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
+#include "platform/Modules.h"
+#include "platform/Resources.h"
 #include "platform/Sync.h"
 #include "platform/Threads.h"
 #include "platform/CriticalSection.h"

@@ -1,0 +1,41 @@
+#pragma once
+// Resources of loaded modules, read from their images in place.
+//
+// A null module means the process's executable. Types and names are integer
+// ids (MAKEINTRESOURCEW), "#123" strings (the same as id 123) or names,
+// compared without regard to case ("TEXT", "BITSTREAM", "PDF", "DOCFILE").
+// An HRSRC is the address of the resource's bytes inside the module's image,
+// so it stays valid exactly as long as the module stays loaded; the HGLOBAL
+// of LoadResource and the pointer of LockResource are that same address.
+// Damaged resource data reads as missing resources.
+
+#include "platform/WinTypes.h"
+
+HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
+HGLOBAL LoadResource(HMODULE module, HRSRC resource);
+DWORD SizeofResource(HMODULE module, HRSRC resource);
+LPVOID LockResource(HGLOBAL resource);
+
+// The string with that id, copied and zero-terminated (at most max - 1
+// characters); the result is the number of characters copied, 0 when there
+// is no such string. With max 0, *(const wchar_t**)buffer receives a
+// read-only pointer to the whole string (zero-terminated here) and the
+// result is its length.
+int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int max);
+
+// The module where resources are looked up by default (dialog templates,
+// strings of the library), and the module that stands for the running
+// program. Both are the library's own module unless changed; a null handle
+// given to AfxSetResourceHandle restores the default.
+HINSTANCE AfxGetResourceHandle();
+void AfxSetResourceHandle(HINSTANCE instance);
+HINSTANCE AfxGetInstanceHandle();
+
+namespace zx {
+
+// Set once by the library when it is loaded: the default module of
+// AfxGetResourceHandle and AfxGetInstanceHandle. Until then both are the
+// executable.
+void SetDefaultResourceModule(HINSTANCE instance);
+
+} // namespace zx

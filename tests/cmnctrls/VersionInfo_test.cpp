@@ -1,0 +1,128 @@
+#include "cmnctrls/VersionInfo.h"
+#include "platform/LastError.h"
+#include "platform/Modules.h"
+#include "platform/WideText.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+std::vector<char> readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeAll(const std::string& path, const std::vector<char>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::wstring wide(const std::string& path) {
+    return zx::Utf8ToWide(path);
+}
+
+// Whether the object holds no value at all.
+bool empty(const CVersionInfo& info) {
+    for (const wchar_t* key :
+         {L"FileDescription", L"FileVersion", L"ProductName", L"FILEVERSION", L"CompanyName"}) {
+        if (!info.GetValue(key).IsEmpty())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// The version block is read from the path a module handle gives, as the
+// library reads an application's title and version.
+TEST(VersionInfo, ReadsPluginVersionFromItsPath) {
+    HMODULE module = LoadLibraryW(L"fixture_resources.cap");
+    ASSERT_NE(module, nullptr) << zx::LastLoadErrorText();
+    wchar_t path[520];
+    ASSERT_GT(GetModuleFileNameW(module, path, 520), 0u);
+    ASSERT_TRUE(FreeLibrary(module));
+
+    CVersionInfo info;
+    ASSERT_TRUE(info.GetFileVersionInfoW(path));
+    EXPECT_EQ(info.GetValue(L"FileDescription").str(), L"Resource Fixture Application");
+    EXPECT_EQ(info.GetValue(L"FileVersion").str(), L"2.3.4.5");
+    EXPECT_EQ(info.GetValue(L"ProductName").str(), L"ZarvexApp Fixtures");
+    EXPECT_EQ(info.GetValue(L"CompanyName").str(), L"Zarvex");
+    EXPECT_EQ(info.GetValue(L"FILEVERSION").str(), L"2.3.4.5");
+    EXPECT_EQ(info.GetValue(L"PRODUCTVERSION").str(), L"2.3.0.0");
+    EXPECT_TRUE(info.GetValue(L"Comments").IsEmpty());
+    EXPECT_TRUE(info.GetValue(L"filedescription").IsEmpty());
+    EXPECT_TRUE(info.GetValue(nullptr).IsEmpty());
+
+    // Reading the file did not load it.
+    EXPECT_EQ(GetModuleHandleW(L"fixture_resources.cap"), nullptr);
+}
+
+// Truncated, corrupt, foreign or missing files give FALSE and no values,
+// also to an object that held values before.
+TEST(VersionInfo, DamagedOrForeignFilesGiveNoValues) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string folder = dir.path().toStdString() + "/";
+    const std::string good = zx::ExecutableFolder() + "fixture_resources.cap";
+    const std::vector<char> plugin = readAll(good);
+    ASSERT_GT(plugin.size(), 4096u);
+
+    CVersionInfo info;
+    auto refuses = [&](const std::string& path) {
+        EXPECT_TRUE(info.GetFileVersionInfoW(wide(good).c_str()));
+        EXPECT_FALSE(info.GetFileVersionInfoW(wide(path).c_str())) << path;
+        EXPECT_TRUE(empty(info)) << path;
+    };
+
+    // Every truncation loses at least the section headers at the end of the
+    // file.
+    const std::string cut = folder + "cut.cap";
+    for (size_t length = 0; length < plugin.size(); length += 1 + plugin.size() / 61) {
+        writeAll(cut, std::vector<char>(plugin.begin(), plugin.begin() + length));
+        refuses(cut);
+    }
+    writeAll(cut, std::vector<char>(plugin.begin(), plugin.end() - 1));
+    refuses(cut);
+
+    // A version block whose length overruns its resource.
+    const std::u16string key = u"VS_VERSION_INFO";
+    const std::string keyBytes(reinterpret_cast<const char*>(key.data()), key.size() * 2);
+    const auto at = std::search(plugin.begin(), plugin.end(), keyBytes.begin(), keyBytes.end());
+    ASSERT_NE(at, plugin.end());
+    std::vector<char> corrupt = plugin;
+    const auto lengthField = static_cast<size_t>(at - plugin.begin()) - 6;
+    corrupt[lengthField] = '\xFF';
+    corrupt[lengthField + 1] = '\x7F';
+    writeAll(folder + "corrupt.cap", corrupt);
+    refuses(folder + "corrupt.cap");
+
+    // Section headers that point outside the file.
+    std::vector<char> badTable = plugin;
+    badTable[0x28 + 7] = '\x7F'; // e_shoff far beyond the end
+    writeAll(folder + "badtable.cap", badTable);
+    refuses(folder + "badtable.cap");
+
+    writeAll(folder + "x.ctc", {'M', 'Z', '\0', '\0'});
+    refuses(folder + "x.ctc");
+    ASSERT_EQ(mkdir((folder + "y.cap").c_str(), 0700), 0);
+    refuses(folder + "y.cap");
+    ASSERT_EQ(mkfifo((folder + "pipe.cap").c_str(), 0600), 0);
+    refuses(folder + "pipe.cap");
+    refuses(folder + "missing.cap");
+    refuses(zx::ExecutableFolder() + "fixture_nores.ctc");    // no resources
+    refuses(zx::ExecutableFolder() + "fixture_badres.cap");   // blob overruns itself
+    refuses(zx::ExecutableFolder() + "libfixture_reslib.so"); // resources, no version
+
+    EXPECT_FALSE(info.GetFileVersionInfoW(nullptr));
+    EXPECT_FALSE(info.GetFileVersionInfoW(L""));
+    EXPECT_TRUE(empty(info));
+}
