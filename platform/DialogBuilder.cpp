@@ -205,6 +205,15 @@ std::unique_ptr<QWidget> DialogBuilder::build(const DialogTemplate& dlg, QWidget
     return dialog;
 }
 
+QWidget* DialogBuilder::createControl(const DialogItem& item, QWidget* parent) {
+    QWidget* control = makeControl(item, parent);
+    control->setProperty(kIdProperty, static_cast<uint>(item.id));
+    control->setEnabled((item.style & WS_DISABLED) == 0);
+    control->setVisible((item.style & WS_VISIBLE) != 0);
+    control->setFocusPolicy((item.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::NoFocus);
+    return control;
+}
+
 QWidget* DialogBuilder::control(const QWidget* dialog, DWORD id) {
     if (!dialog) {
         return nullptr;

@@ -28,6 +28,9 @@ public:
     // newer resource compiler still opens.
     static std::unique_ptr<QWidget> build(const DialogTemplate& dlg, QWidget* parent = nullptr);
 
+    // One control of a template item, a child of parent, not yet placed.
+    static QWidget* createControl(const DialogItem& item, QWidget* parent);
+
     // The control with that id among the children of a built dialog.
     static QWidget* control(const QWidget* dialog, DWORD id);
     static DWORD controlId(const QWidget* control);

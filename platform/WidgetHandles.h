@@ -1,0 +1,188 @@
+#pragma once
+// Window handles of Qt widgets: which widget stands behind an HWND, its
+// window class as Windows reports it, its styles, and the window calls of
+// the Windows API that work on those widgets (show, enable, move, text,
+// focus, styles...). User-interface thread only, as on Windows.
+//
+// A window of the window layer is an HWND of the window table (its procedure
+// and context belong to whoever made it: a CWnd, or a control's class) bound
+// here to its widget. Destroying the handle destroys the widget when the
+// binding owns it; a widget deleted by Qt destroys its handle.
+
+#include "platform/GdiObjects.h"
+#include "platform/Messages.h"
+#include "platform/String.h"
+#include "platform/WinTypes.h"
+
+#include <string>
+#include <string_view>
+
+class QWidget;
+
+struct HCURSOR__;
+using HCURSOR = HCURSOR__*;
+struct HICON__;
+using HICON = HICON__*;
+using LPPOINT = POINT*;
+using LPCRECT = const RECT*;
+
+// ShowWindow commands.
+#define SW_HIDE 0
+#define SW_SHOWNORMAL 1
+#define SW_NORMAL 1
+#define SW_SHOWMINIMIZED 2
+#define SW_SHOWMAXIMIZED 3
+#define SW_MAXIMIZE 3
+#define SW_SHOWNOACTIVATE 4
+#define SW_SHOW 5
+#define SW_MINIMIZE 6
+#define SW_SHOWMINNOACTIVE 7
+#define SW_SHOWNA 8
+#define SW_RESTORE 9
+
+// SetWindowPos flags and z-order places.
+#define SWP_NOSIZE 0x0001u
+#define SWP_NOMOVE 0x0002u
+#define SWP_NOZORDER 0x0004u
+#define SWP_NOREDRAW 0x0008u
+#define SWP_NOACTIVATE 0x0010u
+#define SWP_FRAMECHANGED 0x0020u
+#define SWP_SHOWWINDOW 0x0040u
+#define SWP_HIDEWINDOW 0x0080u
+#define SWP_NOOWNERZORDER 0x0200u
+#define HWND_TOP (reinterpret_cast<HWND>(0))
+#define HWND_BOTTOM (reinterpret_cast<HWND>(1))
+#define HWND_TOPMOST (reinterpret_cast<HWND>(-1))
+#define HWND_NOTOPMOST (reinterpret_cast<HWND>(-2))
+
+// GetWindowLongW indexes.
+#define GWL_STYLE (-16)
+#define GWL_EXSTYLE (-20)
+#define GWL_ID (-12)
+
+// RedrawWindow flags.
+#define RDW_INVALIDATE 0x0001u
+#define RDW_ERASE 0x0004u
+#define RDW_ALLCHILDREN 0x0080u
+#define RDW_UPDATENOW 0x0100u
+#define RDW_ERASENOW 0x0200u
+#define RDW_FRAME 0x0400u
+
+// Standard cursors (LoadCursorW with a null module).
+#define IDC_ARROW MAKEINTRESOURCEW(32512)
+#define IDC_IBEAM MAKEINTRESOURCEW(32513)
+#define IDC_WAIT MAKEINTRESOURCEW(32514)
+#define IDC_CROSS MAKEINTRESOURCEW(32515)
+#define IDC_SIZEALL MAKEINTRESOURCEW(32646)
+#define IDC_NO MAKEINTRESOURCEW(32648)
+#define IDC_HAND MAKEINTRESOURCEW(32649)
+
+BOOL ShowWindow(HWND hWnd, int nCmdShow);
+BOOL EnableWindow(HWND hWnd, BOOL bEnable);
+BOOL IsWindowEnabled(HWND hWnd);
+BOOL IsWindowVisible(HWND hWnd);
+// The nearest window up the widget tree; null for a top-level window.
+HWND GetParent(HWND hWnd);
+BOOL IsChild(HWND hWndParent, HWND hWnd);
+// The first control with that id among the window's children.
+HWND GetDlgItem(HWND hDlg, int nIDDlgItem);
+int GetDlgCtrlID(HWND hWnd);
+LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex);
+// Changing WS_VISIBLE or WS_DISABLED shows, hides, enables or disables.
+LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR value);
+LONG GetWindowLongW(HWND hWnd, int nIndex);
+LONG SetWindowLongW(HWND hWnd, int nIndex, LONG value);
+// "Button", "Edit", "Static", "ComboBox", "msctls_progress32", "RichEdit20A",
+// "SysTabControl32", "#32770" for dialogs...; 0 for an invalid window.
+int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount);
+
+// Rectangles: a window's in screen coordinates (its frame for a top-level
+// window), its client area from (0, 0).
+BOOL GetWindowRect(HWND hWnd, LPRECT lpRect);
+BOOL GetClientRect(HWND hWnd, LPRECT lpRect);
+BOOL ScreenToClient(HWND hWnd, LPPOINT lpPoint);
+BOOL ClientToScreen(HWND hWnd, LPPOINT lpPoint);
+// x and y in the parent's client coordinates (screen for a top-level window).
+BOOL MoveWindow(HWND hWnd, int x, int y, int nWidth, int nHeight, BOOL bRepaint);
+BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int x, int y, int cx, int cy, UINT uFlags);
+
+// A repaint is scheduled; before it, the controls of the window ask their
+// parent for colours again (WM_CTLCOLOR*).
+BOOL InvalidateRect(HWND hWnd, LPCRECT lpRect, BOOL bErase);
+BOOL UpdateWindow(HWND hWnd);
+BOOL RedrawWindow(HWND hWnd, LPCRECT lprcUpdate, void* hrgnUpdate, UINT flags);
+
+HWND GetFocus();
+// Returns the window that had the focus.
+HWND SetFocus(HWND hWnd);
+HWND GetActiveWindow();
+
+BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString);
+int GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount);
+int GetWindowTextLengthW(HWND hWnd);
+BOOL SetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPCWSTR lpString);
+UINT GetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPWSTR lpString, int cchMax);
+LRESULT SendDlgItemMessageW(HWND hDlg, int nIDDlgItem, UINT msg, WPARAM wParam, LPARAM lParam);
+BOOL CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck);
+UINT IsDlgButtonChecked(HWND hDlg, int nIDButton);
+
+// Cursors: SetCursor while a window handles WM_SETCURSOR gives that window's
+// widget the cursor; the previous cursor is returned.
+HCURSOR LoadCursorW(HINSTANCE hInstance, LPCWSTR lpCursorName);
+HCURSOR SetCursor(HCURSOR hCursor);
+
+namespace zx {
+
+// Binds a widget to a live window handle. ownsWidget: destroying the handle
+// deletes the widget. The class name is kept as Windows spells it.
+bool BindWidget(HWND hwnd, QWidget* widget, std::wstring_view className, DWORD style, DWORD exStyle,
+                bool ownsWidget);
+// Forgets the binding (the widget stays); returns the widget if it still lives.
+QWidget* UnbindWidget(HWND hwnd);
+// Forgets the binding and deletes the widget if the binding owned it (later,
+// when called from inside an event handler).
+void ReleaseBinding(HWND hwnd);
+// Destroys a window with everything in it: the handles of its descendants
+// first, then its own (WM_DESTROY, WM_NCDESTROY), then its widget.
+bool DestroyWindowTree(HWND hwnd);
+
+QWidget* WidgetFromHandle(HWND hwnd);
+// The handle bound to exactly this widget, or null.
+HWND HandleFromWidget(const QWidget* widget);
+// The handle of this widget or of its nearest ancestor that has one (the
+// viewport of a text box belongs to the text box's window).
+HWND WindowFromWidget(const QWidget* widget);
+
+// The class name Windows reports for a template's class ("BUTTON" ->
+// "Button", "RICHEDIT20A" -> "RichEdit20A"); unknown names stay as they are.
+std::wstring CanonicalClassName(std::wstring_view className);
+std::wstring WindowClassName(HWND hwnd);
+DWORD WindowStyle(HWND hwnd);
+DWORD WindowExStyle(HWND hwnd);
+// Records new style bits without acting on them.
+void StoreWindowStyles(HWND hwnd, DWORD style, DWORD exStyle);
+
+// The font handle last set with WM_SETFONT on a window without a control
+// class (the default procedure's answer to WM_GETFONT).
+HFONT WindowFont(HWND hwnd);
+
+// What the window layer's default procedure does for a widget window: the
+// title for WM_SETTEXT / WM_GETTEXT / WM_GETTEXTLENGTH, the font for
+// WM_SETFONT / WM_GETFONT; everything else goes to DefWindowProcW.
+LRESULT DefWidgetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// A control window for a widget made from a template item or by Create: a
+// handle with the control class's behaviour (its messages and the
+// notifications it sends its parent), bound to the widget, which it owns.
+HWND CreateControlHandle(QWidget* widget, std::wstring_view className, DWORD style, DWORD exStyle,
+                         int id);
+void SetControlId(QWidget* widget, int id);
+
+// Asks the window's parent for the colours of each of its child controls
+// (WM_CTLCOLOR*) and, for a dialog, of itself, and applies the answers.
+void RefreshControlColours(HWND hwnd);
+
+// The widget handling WM_SETCURSOR right now (SetCursor applies to it).
+void SetCursorTarget(QWidget* widget);
+
+} // namespace zx
