@@ -4,21 +4,21 @@
 #define ZARVEXAPP_RESOURCES_RESOURCE_H
 
 /* Dialog templates */
-#define IDD_MAIN_APP_PAGE 9               /* default main page (tab) */
-#define IDD_SPLASH_APP_FIND 10            /* plug-in search splash */
-#define IDD_PRINT_WINDOW 12               /* print window */
-#define IDD_SMALL_APP_LOGO 13             /* small application logo */
-#define IDD_SYSTEM_PLATFORM_PAGE 18       /* System tab: target platform */
-#define IDD_SUB_PAGE_TEMPLATE 20          /* blank starting point for sub-pages */
-#define IDD_SYSTEM_APPLICATION_PAGE 22    /* System tab: application */
-#define IDD_PROGRESS_CONTROL 23           /* progress bar */
-#define IDD_APPLICATION_SELECT 24         /* application select dialog */
+#define IDD_MAIN_APP_PAGE 9            /* default main page (tab) */
+#define IDD_SPLASH_APP_FIND 10         /* plug-in search splash */
+#define IDD_PRINT_WINDOW 12            /* print window */
+#define IDD_SMALL_APP_LOGO 13          /* small application logo */
+#define IDD_SYSTEM_PLATFORM_PAGE 18    /* System tab: target platform */
+#define IDD_SUB_PAGE_TEMPLATE 20       /* blank starting point for sub-pages */
+#define IDD_SYSTEM_APPLICATION_PAGE 22 /* System tab: application */
+#define IDD_PROGRESS_CONTROL 23        /* progress bar */
+#define IDD_APPLICATION_SELECT 24      /* application select dialog */
 
 /* Bitmaps, icons, menus, documents */
-#define IDB_SPLASH 11                     /* 400 x 250, 24 bits per pixel */
-#define IDR_PRINT_WINDOW_POPUP 14         /* "PrintWindowPopUp" */
+#define IDB_SPLASH 11             /* 400 x 250, 24 bits per pixel */
+#define IDR_PRINT_WINDOW_POPUP 14 /* "PrintWindowPopUp" */
 #define IDI_TECHNICAL_BRIEF 29
-#define IDR_FEATURES_TEMPLATE 30          /* type "DOCFILE" */
+#define IDR_FEATURES_TEMPLATE 30 /* type "DOCFILE" */
 
 /* Strings */
 #define IDS_SYSTEM 16
