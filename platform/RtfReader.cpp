@@ -166,13 +166,13 @@ private:
             literal(static_cast<unsigned char>(c));
             break;
         case '\'': {
-            if (m_pos + 1 < m_in.size()) {
-                const int hi = HexValue(m_in[m_pos]);
-                const int lo = HexValue(m_in[m_pos + 1]);
-                if (hi >= 0 && lo >= 0) {
-                    m_pos += 2;
-                    literal(static_cast<unsigned char>(hi * 16 + lo));
-                }
+            const int hi = m_pos < m_in.size() ? HexValue(m_in[m_pos]) : -1;
+            const int lo = m_pos + 1 < m_in.size() ? HexValue(m_in[m_pos + 1]) : -1;
+            if (hi >= 0 && lo >= 0) {
+                m_pos += 2;
+                literal(static_cast<unsigned char>(hi * 16 + lo));
+            } else if (hi >= 0) {
+                ++m_pos; // a broken escape stands for nothing
             }
             break;
         }
@@ -500,10 +500,18 @@ private:
         }
         m_paraFormat = s.para;
         m_paraFormat.bullet = m_paraFormat.bullet || m_paraBullet;
+        appendText(std::wstring_view(&ch, 1));
+    }
+
+    // Text without a \f of its own is in the document's default font.
+    void appendText(std::wstring_view text) {
+        RtfCharFormat format = state().chr;
+        if (format.face.empty())
+            format.face = fontAt(m_defaultFont);
         auto& runs = m_current.runs;
-        if (runs.empty() || !(runs.back().format == s.chr))
-            runs.push_back(RtfRun{std::wstring(), s.chr});
-        runs.back().text += ch;
+        if (runs.empty() || !(runs.back().format == format))
+            runs.push_back(RtfRun{std::wstring(), std::move(format)});
+        runs.back().text += text;
     }
 
     // The fall-back text of a bullet or number: shown where the paragraph is
@@ -514,10 +522,7 @@ private:
         const GroupState& s = state();
         if (s.para.bullet || m_paraBullet)
             return;
-        auto& runs = m_current.runs;
-        if (runs.empty() || !(runs.back().format == s.chr))
-            runs.push_back(RtfRun{std::wstring(), s.chr});
-        runs.back().text += text;
+        appendText(text);
     }
 
     void endParagraph() {
