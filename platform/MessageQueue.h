@@ -71,9 +71,10 @@ public:
     // to another) has its answer.
     void WaitForReply(const SentMessage& sent);
 
-    // The event-loop drain, on the owner thread: BeginDrain once, then
-    // TakeForDrain until it finds nothing. Takes posted messages, then due
-    // timers; never the quit request, which is left to explicit pumps.
+    // The event-loop drain, on the owner thread: BeginDrain when the wake-up
+    // event arrived (it is no longer pending), then TakeForDrain until it
+    // finds nothing. Takes posted messages, then due timers; never the quit
+    // request, which is left to explicit pumps.
     void BeginDrain();
     bool TakeForDrain(MSG& msg);
     std::optional<Clock::time_point> NextTimerDue();

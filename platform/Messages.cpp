@@ -123,7 +123,7 @@ protected:
     bool event(QEvent* event) override {
         m_queue->SynchroniseWithPosters();
         if (event->type() == WakeEventType()) {
-            Drain();
+            Drain(true);
             return true;
         }
         return QObject::event(event);
@@ -132,15 +132,19 @@ protected:
     void timerEvent(QTimerEvent* event) override {
         if (event->timerId() == m_timer.timerId()) {
             m_timer.stop();
-            Drain();
+            Drain(false);
             return;
         }
         QObject::timerEvent(event);
     }
 
 private:
-    void Drain() {
-        m_queue->BeginDrain();
+    // `woken`: run by the wake-up event, which is no longer pending. A drain
+    // for a due timer leaves a pending wake-up pending, so that there is
+    // never more than one.
+    void Drain(bool woken) {
+        if (woken)
+            m_queue->BeginDrain();
         for (int budget = kDrainBudget; budget > 0; --budget) {
             m_queue->ProcessSentMessages();
             MSG msg;
