@@ -21,8 +21,10 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -124,13 +126,23 @@ BENCHMARK(BM_CondVarPingPong)->UseRealTime()->Unit(benchmark::kMillisecond);
 // Keeps each benchmark's rate for the closing comparison.
 class RateReporter : public benchmark::ConsoleReporter {
 public:
+    using ConsoleReporter::ConsoleReporter;
     std::map<std::string, double> rates;
+    std::set<std::string> medians;
 
     void ReportRuns(const std::vector<Run>& runs) override {
+        // With --benchmark_repetitions the median is kept, else the one run.
         for (const Run& run : runs) {
             auto it = run.counters.find("round_trips_per_s");
-            if (it != run.counters.end() && run.run_type == Run::RT_Iteration)
-                rates[run.run_name.function_name] = it->second.value;
+            if (it == run.counters.end())
+                continue;
+            const std::string& name = run.run_name.function_name;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                rates[name] = it->second.value;
+                medians.insert(name);
+            } else if (run.run_type == Run::RT_Iteration && !medians.count(name)) {
+                rates[name] = it->second.value;
+            }
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -144,7 +156,9 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    RateReporter reporter;
+    // Colours only on a terminal, as the library's own reporter does.
+    RateReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
+                                                 : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
