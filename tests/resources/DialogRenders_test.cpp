@@ -16,6 +16,8 @@
 #include "platform/rc/zxres.h"
 #include "zarvexapp/resources/resource.h"
 
+#include "platform/RtfReader.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -23,7 +25,12 @@
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QTextList>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -97,6 +104,11 @@ void finishPreview(const zx::DialogTemplate& dlg, QWidget* dialog) {
         if (auto* combo = qobject_cast<QComboBox*>(control)) {
             combo->resize(combo->width(), combo->sizeHint().height());
         }
+        // Scroll bars kept when there is nothing to scroll.
+        if (auto* edit = qobject_cast<QTextEdit*>(control);
+            edit && (item.style & WS_VSCROLL) && (item.style & ES_DISABLENOSCROLL)) {
+            edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        }
         // A check box drawn over a group box's edge hides the edge behind it.
         if (auto* check = qobject_cast<QCheckBox*>(control)) {
             check->setAutoFillBackground(true);
@@ -137,6 +149,108 @@ void fillApplicationPage(QWidget* dialog) {
         "Demonstrates the scaler of the Pelmarin board family: input and output formats, "
         "filter coefficients and the frame buffer are set up from the pages of this "
         "application, and the board's interrupts report each finished frame."));
+}
+
+// The features template filled with a platform's items, as the platform page
+// shows it, read with the reader our rich-edit control uses.
+void fillPlatformPage(QWidget* dialog) {
+    auto* edit = qobject_cast<QTextEdit*>(zx::DialogBuilder::control(dialog, IDC_FEATURES));
+    auto* version = qobject_cast<QLabel*>(zx::DialogBuilder::control(dialog, IDC_HW_VERSION));
+    ASSERT_TRUE(edit && version);
+    version->setText(QStringLiteral("HW rev. 2.1"));
+    const auto bytes = zxtest::libraryResource(IDR_FEATURES_TEMPLATE, L"DOCFILE");
+    const auto doc =
+        zx::ParseRtf(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    ASSERT_TRUE(doc.has_value());
+    const QStringList common = {QStringLiteral("ARM Cortex-M7 host processor at 480 MHz"),
+                                QStringLiteral("2 MB flash, 1 MB SRAM, 32 MB SDRAM"),
+                                QStringLiteral("Gigabit Ethernet and USB 2.0 high-speed"),
+                                QStringLiteral("Two I2C buses for tuner and daughter-card devices"),
+                                QStringLiteral("JTAG and SWD debug connector"),
+                                QStringLiteral("Real-time clock with battery back-up"),
+                                QStringLiteral("Four user LEDs and two push buttons"),
+                                QStringLiteral("12 V supply, 5 W typical")};
+    // Eight of each: the most a document can hold.
+    const QStringList target = {QStringLiteral("Video scaler core, 4 taps by 32 phases"),
+                                QStringLiteral("HDMI 1.4 input and output"),
+                                QStringLiteral("Frame buffer of 4 frames at 1080p"),
+                                QStringLiteral("Colour space converter, BT.601 and BT.709"),
+                                QStringLiteral("Deinterlacer with motion adaptation"),
+                                QStringLiteral("On-screen display overlay, 256 colours"),
+                                QStringLiteral("Test pattern generator"),
+                                QStringLiteral("Daughter-card EEPROM with board identity")};
+    edit->clear();
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QTextCursor cursor(edit->document());
+    bool first = true;
+    for (const zx::RtfParagraph& para : doc->paragraphs) {
+        QString text = QString::fromStdWString(para.text());
+        if (text.startsWith(QStringLiteral("<common")) ||
+            text.startsWith(QStringLiteral("<target"))) {
+            const bool isCommon = text.startsWith(QStringLiteral("<common"));
+            const int n = text.mid(7).chopped(1).toInt();
+            const QStringList& items = isCommon ? common : target;
+            if (text == QStringLiteral("<target>")) {
+                text = QStringLiteral("Target platform specifics");
+            } else if (n >= 1 && n <= items.size()) {
+                text = items[n - 1];
+            } else {
+                continue; // unused placeholders are removed
+            }
+        }
+        if (text.isEmpty()) {
+            continue;
+        }
+        QTextBlockFormat block;
+        block.setLeftMargin(para.format.leftIndent / 15.0);
+        block.setTopMargin(para.format.spaceBefore / 15.0);
+        block.setBottomMargin(para.format.spaceAfter / 15.0);
+        if (!first) {
+            cursor.insertBlock(block);
+        } else {
+            cursor.setBlockFormat(block);
+            first = false;
+        }
+        if (para.format.bullet) {
+            QTextListFormat list;
+            list.setStyle(QTextListFormat::ListDisc);
+            list.setIndent(0);
+            cursor.createList(list);
+            QTextBlockFormat indented = cursor.blockFormat();
+            indented.setLeftMargin(para.format.leftIndent / 15.0);
+            cursor.setBlockFormat(indented);
+        }
+        const zx::RtfCharFormat& f = para.runs.empty() ? zx::RtfCharFormat{} : para.runs[0].format;
+        QTextCharFormat chr;
+        QFont font = zx::FontRegistry::font(QString::fromStdWString(f.face), 8);
+        font.setPixelSize(qRound(f.halfPoints / 2.0 * 96 / 72));
+        font.setBold(f.bold);
+        chr.setFont(font);
+        if (f.color) {
+            chr.setForeground(
+                QColor(GetRValue(*f.color), GetGValue(*f.color), GetBValue(*f.color)));
+        }
+        cursor.insertText(text, chr);
+    }
+    edit->show();
+    edit->setEnabled(true);
+}
+
+// The print window after a start: banner, title and a few lines.
+void fillPrintWindow(QWidget* dialog) {
+    auto* edit = qobject_cast<QTextEdit*>(zx::DialogBuilder::control(dialog, IDC_PRINT_RICHEDIT));
+    ASSERT_NE(edit, nullptr);
+    QFont font = zx::FontRegistry::font(QStringLiteral("Tahoma"), 10);
+    edit->document()->setDefaultFont(font);
+    QTextCursor cursor(edit->document());
+    auto line = [&](const QString& text, QColor colour) {
+        QTextCharFormat chr;
+        chr.setForeground(colour);
+        cursor.insertText(text + QLatin1Char('\n'), chr);
+    };
+    line(QStringLiteral("ZarvexApp - hardware demonstration system"), QColor(0, 0x8C, 0));
+    line(QStringLiteral("Pelmarin Video Scaler"), QColor(0, 0x8C, 0));
+    line(QStringLiteral("Target platform: Pelmarin PM-200 with DC-HDMI"), Qt::black);
 }
 
 QString controlName(const QWidget* w) {
@@ -228,6 +342,23 @@ TEST_P(DialogRender, LooksRightAndIsWrittenToPng) {
         EXPECT_LE(std::abs(window.height() - 250), 1);
         fillSplash(dialog.get());
         EXPECT_EQ(layoutProblems(dialog.get()), "");
+    }
+    if (id == IDD_SYSTEM_PLATFORM_PAGE) {
+        fillPlatformPage(dialog.get());
+        // The document must fit the box: the control has no scroll bar.
+        auto* edit =
+            qobject_cast<QTextEdit*>(zx::DialogBuilder::control(dialog.get(), IDC_FEATURES));
+        ASSERT_NE(edit, nullptr);
+        EXPECT_LE(edit->document()->size().height(), edit->viewport()->height());
+    }
+    if (id == IDD_PRINT_WINDOW) {
+        fillPrintWindow(dialog.get());
+    }
+    if (id == IDD_PROGRESS_CONTROL) {
+        auto* bar =
+            qobject_cast<QProgressBar*>(zx::DialogBuilder::control(dialog.get(), IDC_PROGRESS));
+        ASSERT_NE(bar, nullptr);
+        bar->setValue(40);
     }
     if (id == IDD_SYSTEM_APPLICATION_PAGE) {
         fillApplicationPage(dialog.get());
