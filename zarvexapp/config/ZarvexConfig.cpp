@@ -1,0 +1,102 @@
+#include "zarvexapp/config/ZarvexConfig.h"
+
+#include "platform/WideText.h"
+#include "platform/WinFormat.h"
+
+#include <atomic>
+#include <cstdint>
+#include <ctime>
+#include <cwchar>
+#include <string>
+
+namespace zx {
+namespace {
+
+// The stream pointer is read by both threads; it changes only at enable and
+// at destruction, when no worker writes.
+std::atomic_ref<FILE*> LogStream(FILE*& file) {
+    return std::atomic_ref<FILE*>(file);
+}
+
+// The C library's ctime form ("Thu Aug 26 14:03:27 2010\n"), empty when the
+// time cannot be converted.
+std::wstring CTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    char buffer[80] = {};
+    if (!ctime_r(&now, buffer))
+        return std::wstring();
+    return NarrowToWide(buffer);
+}
+
+// The locale's time of day ("%X"), empty when it cannot be had.
+CString TimeOfDayNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (!localtime_r(&now, &local))
+        return CString();
+    wchar_t buffer[128] = {};
+    if (std::wcsftime(buffer, 128, L"%X", &local) == 0)
+        return CString();
+    return CString(buffer);
+}
+
+} // namespace
+} // namespace zx
+
+CZarvexConfig::CZarvexConfig(CDialog* pParentGui)
+    : m_pParentGui(pParentGui), m_strLocalUrl(L""), m_pDebugFile(nullptr) {}
+
+CZarvexConfig::~CZarvexConfig() {
+    if (FILE* file = zx::LogStream(m_pDebugFile).exchange(nullptr)) {
+        const std::string line = zx::WideToUtf8(L"\nLog file closed " + zx::CTimeNow() + L"\n");
+        std::fwrite(line.data(), 1, line.size(), file);
+        std::fclose(file);
+    }
+}
+
+CDialog* CZarvexConfig::GetParentGui() {
+    return m_pParentGui;
+}
+
+void CZarvexConfig::EnableDebugFile(const wchar_t* pPath) {
+    if (!pPath || !*pPath)
+        return;
+    const std::string path = zx::WideToUtf8(pPath);
+    FILE* file = std::fopen(path.c_str(), "w");
+    if (!file)
+        return;
+    if (FILE* old = zx::LogStream(m_pDebugFile).exchange(file))
+        std::fclose(old);
+    WriteToLog(L"Log file created " + zx::CTimeNow() + L"\n");
+}
+
+void CZarvexConfig::PrintToDebugFile(const wchar_t* pFormat, const wchar_t* pArg1,
+                                     const wchar_t* pArg2, const wchar_t* pArg3) {
+    CString stamp = zx::TimeOfDayNow();
+    PrintToDebugFileActual(&stamp, pFormat, pArg1, pArg2, pArg3);
+}
+
+void CZarvexConfig::PrintToDebugFileActual(CString* pTime, const wchar_t* pFormat,
+                                           const wchar_t* pArg1, const wchar_t* pArg2,
+                                           const wchar_t* pArg3) {
+    if (!zx::LogStream(m_pDebugFile).load() || !pFormat)
+        return;
+    std::wstring entry = pTime ? pTime->str() : std::wstring();
+    entry += L" - ";
+    const std::uintptr_t args[3] = {reinterpret_cast<std::uintptr_t>(pArg1),
+                                    reinterpret_cast<std::uintptr_t>(pArg2),
+                                    reinterpret_cast<std::uintptr_t>(pArg3)};
+    if (!zx::TryAppendFormatArgs(entry, pFormat, args, 3))
+        return; // an unreadable argument text: this entry only is abandoned
+    WriteToLog(entry);
+}
+
+void CZarvexConfig::WriteToLog(const std::wstring& text) {
+    FILE* file = zx::LogStream(m_pDebugFile).load();
+    if (!file)
+        return;
+    const std::string bytes = zx::WideToUtf8(text);
+    // One call per entry: the stream's lock keeps entries whole.
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fflush(file);
+}

@@ -1,0 +1,52 @@
+#pragma once
+// CZarvexConfig: the one configuration object of the system. The host
+// constructs it with its main dialog and publishes it in g_pZarvexConfig;
+// every part of the core and every plug-in reaches it through that global.
+//
+// This object holds the diagnostic log. Entries are written from the
+// user-interface thread and from a communications worker thread without a
+// lock of the log's own: each entry is formatted completely first and then
+// written to the stream in one call, which the C library performs under the
+// stream's own lock, so two entries never interleave.
+//
+// Members keep their documented order; the other duties of this object add
+// theirs in that order around the ones here.
+
+#include "platform/String.h"
+#include "platform/WinTypes.h"
+
+#include <cstdio>
+
+class CDialog;
+
+class CZarvexConfig {
+public:
+    explicit CZarvexConfig(CDialog* pParentGui);
+    virtual ~CZarvexConfig();
+    CZarvexConfig(const CZarvexConfig&) = delete;
+    CZarvexConfig& operator=(const CZarvexConfig&) = delete;
+
+    CDialog* GetParentGui();
+
+    // ---- Diagnostic log -------------------------------------------------------
+    // Creates (or truncates) the log and writes its opening line. A path that
+    // cannot be opened leaves the log as it was: disabled if it was.
+    void EnableDebugFile(const wchar_t* pPath);
+    // One entry stamped with the local time of day. The three arguments are
+    // pointer-sized values given unchanged to the format (Windows rules): a
+    // "%s" takes a text, a "%u" or "%x" the low 32 bits. An argument text that
+    // cannot be read abandons the entry; the caller goes on.
+    void PrintToDebugFile(const wchar_t* pFormat, const wchar_t* pArg1 = nullptr,
+                          const wchar_t* pArg2 = nullptr, const wchar_t* pArg3 = nullptr);
+    // The same with the given stamp (null: an empty stamp).
+    void PrintToDebugFileActual(CString* pTime, const wchar_t* pFormat, const wchar_t* pArg1,
+                                const wchar_t* pArg2, const wchar_t* pArg3);
+
+protected:
+    CDialog* m_pParentGui;
+    CString m_strLocalUrl;
+    FILE* m_pDebugFile; // read and written through zx::LogStream (two threads)
+
+private:
+    void WriteToLog(const std::wstring& text);
+};
