@@ -1,0 +1,424 @@
+// CAPI on its own: the binary layout plug-ins rely on, registration, the
+// records its builders make as the worker receives them, printing, progress
+// and the start and stop of a worker thread, with a small API class and
+// worker defined here.
+
+#include "HostWindow.h"
+#include "LogCapture.h"
+
+#include "platform/Interlocked.h"
+#include "platform/Threads.h"
+#include "zarvexapp/command/API.h"
+#include "zarvexapp/command/Worker.h"
+#include "zarvexapp/contracts/Globals.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+constexpr ULONG kAll = 0xFFFFFFFFu;
+constexpr DWORD kProgressCommand = 0x77; // this test worker's own command
+
+// ---- The binary interface ------------------------------------------------------
+
+// The vtable slot of a virtual member function (Itanium: 1 + byte offset).
+template <class F> long Slot(F pmf) {
+    static_assert(sizeof(F) == 2 * sizeof(void*));
+    std::uintptr_t raw[2];
+    std::memcpy(raw, &pmf, sizeof raw);
+    if (!(raw[0] & 1))
+        return -1;
+    return static_cast<long>((raw[0] - 1) / sizeof(void*));
+}
+
+// Every slot overridden; each override records which one ran.
+class CSlotApi final : public CAPI {
+public:
+    int called = -1;
+    void SetApiInfo(void* const) override { called = 0; }
+    bool Open(WORKER_THREAD_INFO*) override { return called = 1, true; }
+    bool Attach(WORKER_THREAD_INFO*, ULONG) override { return called = 2, true; }
+    bool HardwareReset(bool) override { return called = 3, true; }
+    void Release() override { called = 4; }
+    UWM_API_COMMAND_MESSAGE* SetInterruptMask(ULONG, ULONG) override { return called = 5, nullptr; }
+    UWM_API_COMMAND_MESSAGE* PollInterrupt() override { return called = 6, nullptr; }
+    void OnTimer(unsigned int) override { called = 7; }
+    void WriteMemory(UWM_API_COMMAND_MESSAGE*&) override { called = 8; }
+    void ReadMemory(UWM_API_COMMAND_MESSAGE*&) override { called = 9; }
+    void BurstWriteMemory(UWM_API_COMMAND_MESSAGE*&) override { called = 10; }
+    void BurstReadMemory(UWM_API_COMMAND_MESSAGE*&) override { called = 11; }
+    UWM_API_COMMAND_MESSAGE* WriteI2CAddress(unsigned char, ULONG, unsigned int, ULONG, void*,
+                                             t_API_MSG_CALLBACK_TYPE, void*) override {
+        return called = 12, nullptr;
+    }
+    UWM_API_COMMAND_MESSAGE* ReadI2CAddress(unsigned char, unsigned int, ULONG, void*,
+                                            t_API_MSG_CALLBACK_TYPE, void*) override {
+        return called = 13, nullptr;
+    }
+    UWM_API_COMMAND_MESSAGE* WriteI2CSubAddress(unsigned char, unsigned char, ULONG, unsigned int,
+                                                ULONG, void*, t_API_MSG_CALLBACK_TYPE,
+                                                void*) override {
+        return called = 14, nullptr;
+    }
+    UWM_API_COMMAND_MESSAGE* ReadI2CSubAddress(unsigned char, unsigned char, unsigned int, ULONG,
+                                               void*, t_API_MSG_CALLBACK_TYPE, void*) override {
+        return called = 15, nullptr;
+    }
+    bool AddMessage(int, tagMSG*) override { return called = 16, true; }
+    bool AddMessage(tagMSG*) override { return called = 17, true; }
+    bool ProcessMessages() override { return called = 18, true; }
+};
+
+TEST(APIBinaryInterface, VirtualOperationsSitInTheirSlots) {
+    using Msg = UWM_API_COMMAND_MESSAGE;
+    EXPECT_EQ(Slot(&CAPI::SetApiInfo), 0);
+    EXPECT_EQ(Slot(&CAPI::Open), 1);
+    EXPECT_EQ(Slot(&CAPI::Attach), 2);
+    EXPECT_EQ(Slot(&CAPI::HardwareReset), 3);
+    EXPECT_EQ(Slot(&CAPI::Release), 4);
+    EXPECT_EQ(Slot(&CAPI::SetInterruptMask), 5);
+    EXPECT_EQ(Slot(&CAPI::PollInterrupt), 6);
+    EXPECT_EQ(Slot(&CAPI::OnTimer), 7);
+    EXPECT_EQ(Slot(static_cast<void (CAPI::*)(Msg*&)>(&CAPI::WriteMemory)), 8);
+    EXPECT_EQ(Slot(static_cast<void (CAPI::*)(Msg*&)>(&CAPI::ReadMemory)), 9);
+    EXPECT_EQ(Slot(static_cast<void (CAPI::*)(Msg*&)>(&CAPI::BurstWriteMemory)), 10);
+    EXPECT_EQ(Slot(static_cast<void (CAPI::*)(Msg*&)>(&CAPI::BurstReadMemory)), 11);
+    EXPECT_EQ(
+        Slot(static_cast<Msg* (CAPI::*)(unsigned char, ULONG, unsigned int, ULONG, void*,
+                                        t_API_MSG_CALLBACK_TYPE, void*)>(&CAPI::WriteI2CAddress)),
+        12);
+    EXPECT_EQ(
+        Slot(static_cast<Msg* (CAPI::*)(unsigned char, unsigned int, ULONG, void*,
+                                        t_API_MSG_CALLBACK_TYPE, void*)>(&CAPI::ReadI2CAddress)),
+        13);
+    EXPECT_EQ(Slot(static_cast<Msg* (CAPI::*)(unsigned char, unsigned char, ULONG, unsigned int,
+                                              ULONG, void*, t_API_MSG_CALLBACK_TYPE, void*)>(
+                  &CAPI::WriteI2CSubAddress)),
+              14);
+    EXPECT_EQ(
+        Slot(static_cast<Msg* (CAPI::*)(unsigned char, unsigned char, unsigned int, ULONG, void*,
+                                        t_API_MSG_CALLBACK_TYPE, void*)>(&CAPI::ReadI2CSubAddress)),
+        15);
+    EXPECT_EQ(Slot(static_cast<bool (CAPI::*)(int, tagMSG*)>(&CAPI::AddMessage)), 16);
+    EXPECT_EQ(Slot(static_cast<bool (CAPI::*)(tagMSG*)>(&CAPI::AddMessage)), 17);
+    EXPECT_EQ(Slot(&CAPI::ProcessMessages), 18);
+    EXPECT_FALSE(std::has_virtual_destructor_v<CAPI>);
+
+    // Called the way a separately built module calls: through the table of a
+    // derived object, slot by slot, reaching that slot's override.
+    CSlotApi derived;
+    g_pAPI = nullptr;
+    void** table = *reinterpret_cast<void***>(static_cast<CAPI*>(&derived));
+    CAPI* self = &derived;
+    Msg* record = nullptr;
+    MSG msg{};
+    int expected = 0;
+    auto check = [&](auto* fnType, auto&&... args) {
+        using Fn = std::remove_pointer_t<decltype(fnType)>;
+        derived.called = -1;
+        reinterpret_cast<Fn*>(table[expected])(self, args...);
+        EXPECT_EQ(derived.called, expected);
+        ++expected;
+    };
+    check(static_cast<void (*)(CAPI*, void*)>(nullptr), nullptr);
+    check(static_cast<bool (*)(CAPI*, WORKER_THREAD_INFO*)>(nullptr), nullptr);
+    check(static_cast<bool (*)(CAPI*, WORKER_THREAD_INFO*, ULONG)>(nullptr), nullptr, 0u);
+    check(static_cast<bool (*)(CAPI*, bool)>(nullptr), true);
+    check(static_cast<void (*)(CAPI*)>(nullptr));
+    check(static_cast<Msg* (*)(CAPI*, ULONG, ULONG)>(nullptr), 0u, 0u);
+    check(static_cast<Msg* (*)(CAPI*)>(nullptr));
+    check(static_cast<void (*)(CAPI*, unsigned int)>(nullptr), 0u);
+    for (int i = 8; i <= 11; ++i)
+        check(static_cast<void (*)(CAPI*, Msg**)>(nullptr), &record);
+    check(static_cast<Msg* (*)(CAPI*, unsigned char, ULONG, unsigned int, ULONG, void*, DWORD,
+                               void*)>(nullptr),
+          'a', 0u, 0u, 0u, nullptr, 0u, nullptr);
+    check(static_cast<Msg* (*)(CAPI*, unsigned char, unsigned int, ULONG, void*, DWORD, void*)>(
+              nullptr),
+          'a', 0u, 0u, nullptr, 0u, nullptr);
+    check(static_cast<Msg* (*)(CAPI*, unsigned char, unsigned char, ULONG, unsigned int, ULONG,
+                               void*, DWORD, void*)>(nullptr),
+          'a', 'b', 0u, 0u, 0u, nullptr, 0u, nullptr);
+    check(static_cast<Msg* (*)(CAPI*, unsigned char, unsigned char, unsigned int, ULONG, void*,
+                               DWORD, void*)>(nullptr),
+          'a', 'b', 0u, 0u, nullptr, 0u, nullptr);
+    check(static_cast<bool (*)(CAPI*, int, MSG*)>(nullptr), 0, &msg);
+    check(static_cast<bool (*)(CAPI*, MSG*)>(nullptr), &msg);
+    check(static_cast<bool (*)(CAPI*)>(nullptr));
+    EXPECT_EQ(expected, 19);
+
+    // Members in their documented order after the table pointer.
+    auto offset = [&](const void* member) {
+        return static_cast<const char*>(member) - reinterpret_cast<const char*>(self);
+    };
+    EXPECT_EQ(offset(&self->m_pWorkerInfo), 8);
+    EXPECT_EQ(offset(&self->m_hThread), 16);
+    EXPECT_EQ(offset(&self->m_dwThreadId), 24);
+    EXPECT_EQ(offset(&self->m_iApiIndex), 28);
+    EXPECT_EQ(offset(&self->m_Event), 32);
+    EXPECT_EQ(self->GetApiIndex(), -1);
+}
+
+// ---- A small API with its worker thread ---------------------------------------
+
+class CLocalApi final : public CAPI {
+public:
+    bool Open(WORKER_THREAD_INFO* info) override {
+        SetThreadWorkerInfo(info);
+        return Create(&Run, info);
+    }
+    bool Attach(WORKER_THREAD_INFO*, ULONG) override { return true; }
+    void Release() override {}
+    UWM_API_COMMAND_MESSAGE* SetInterruptMask(ULONG, ULONG) override { return nullptr; }
+    UWM_API_COMMAND_MESSAGE* PollInterrupt() override { return nullptr; }
+    void WriteMemory(UWM_API_COMMAND_MESSAGE*& msg) override {
+        if (msg->uCommand == API_CMD_WRITE)
+            memory[msg->dwAddress] = msg->dwData;
+        CAPI::WriteMemory(msg);
+    }
+    void ReadMemory(UWM_API_COMMAND_MESSAGE*& msg) override {
+        msg->dwData = memory[msg->dwAddress];
+        CAPI::ReadMemory(msg);
+    }
+    void BurstWriteMemory(UWM_API_COMMAND_MESSAGE*& msg) override { CAPI::BurstWriteMemory(msg); }
+    void BurstReadMemory(UWM_API_COMMAND_MESSAGE*& msg) override { CAPI::BurstReadMemory(msg); }
+    UWM_API_COMMAND_MESSAGE* WriteI2CAddress(unsigned char, ULONG, unsigned int, ULONG, void*,
+                                             t_API_MSG_CALLBACK_TYPE, void*) override {
+        return nullptr;
+    }
+    UWM_API_COMMAND_MESSAGE* ReadI2CAddress(unsigned char, unsigned int, ULONG, void*,
+                                            t_API_MSG_CALLBACK_TYPE, void*) override {
+        return nullptr;
+    }
+    UWM_API_COMMAND_MESSAGE* WriteI2CSubAddress(unsigned char, unsigned char, ULONG, unsigned int,
+                                                ULONG, void*, t_API_MSG_CALLBACK_TYPE,
+                                                void*) override {
+        return nullptr;
+    }
+    UWM_API_COMMAND_MESSAGE* ReadI2CSubAddress(unsigned char, unsigned char, unsigned int, ULONG,
+                                               void*, t_API_MSG_CALLBACK_TYPE, void*) override {
+        return nullptr;
+    }
+    using CAPI::ReadMemory;
+    using CAPI::WriteMemory;
+
+    // The builders, unwrapped, and a request of this worker's own.
+    using CAPI::BurstReadMemory;
+    UWM_API_COMMAND_MESSAGE* Build(DWORD command, ULONG address, ULONG flags, void* target,
+                                   t_API_MSG_CALLBACK_TYPE type) {
+        if (command == API_CMD_READ)
+            return CAPI::ReadMemory(address, kAll, flags, target, type, nullptr);
+        return CAPI::WriteMemory(address, 0, kAll, flags, target, type, nullptr);
+    }
+    UWM_API_COMMAND_MESSAGE* Progress(ULONG flags) {
+        auto* msg = new UWM_API_COMMAND_MESSAGE{};
+        msg->uCommand = kProgressCommand;
+        return PostRequest(msg, UWM_API_SINGLE_COMMAND, flags, nullptr, API_CALLBACK_NONE, nullptr);
+    }
+
+    // Copies of the records as the worker received them.
+    std::vector<UWM_API_COMMAND_MESSAGE> Seen() {
+        std::lock_guard lock(mutex);
+        return seen;
+    }
+
+    static CLocalApi* s_api;
+
+private:
+    static DWORD WINAPI Run(void* parameter) {
+        CLocalApi* api = s_api;
+        CWorker worker(parameter, api);
+        worker.InitialisationComplete(true);
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            auto* record = reinterpret_cast<UWM_API_COMMAND_MESSAGE*>(msg.wParam);
+            if (!record)
+                continue;
+            {
+                std::lock_guard lock(api->mutex);
+                api->seen.push_back(*record);
+            }
+            switch (record->uCommand) {
+            case API_CMD_EXIT:
+                delete record;
+                return 0;
+            case API_CMD_READ:
+                worker.ReadMemory(record);
+                break;
+            case kProgressCommand:
+                worker.SetProgressRange(100);
+                worker.SetProgressValue(5);
+                for (int i = 0; i < 3; ++i)
+                    worker.IncrementProgress();
+                worker.Print(L"progress %s\n", L"done", 0x00123456);
+                worker.Print(L"plain %s", 0);
+                worker.RequestExit();
+                worker.WriteMemory(record);
+                break;
+            default:
+                worker.WriteMemory(record);
+                break;
+            }
+        }
+        return 0;
+    }
+
+    std::map<DWORD, DWORD> memory; // the worker's alone
+    std::mutex mutex;
+    std::vector<UWM_API_COMMAND_MESSAGE> seen;
+};
+
+CLocalApi* CLocalApi::s_api = nullptr;
+
+class LocalLink : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_pAPI = nullptr;
+        api = std::make_unique<CLocalApi>();
+        CLocalApi::s_api = api.get();
+        info.hUIWnd = host.Handle();
+        ASSERT_TRUE(api->Open(&info));
+        api->HardwareReset(false);
+    }
+    void TearDown() override {
+        api->Stop();
+        api.reset();
+        EXPECT_EQ(g_pAPI, nullptr);
+    }
+
+    zxtest::LogCapture log;
+    zxtest::HostWindow host;
+    WORKER_THREAD_INFO info{};
+    std::unique_ptr<CLocalApi> api;
+    int target = 0;
+};
+
+TEST_F(LocalLink, RecordsCarryWhatTheirFlagsSay) {
+    // No flags: the worker frees the record; no call-back, no event, no target
+    // although a target and type were given.
+    api->Build(API_CMD_WRITE, 0x10, 0, &target, API_CALLBACK_PAGE);
+    // Call-back with base bits: target and type are set, the bits stay.
+    UWM_API_COMMAND_MESSAGE* sent =
+        api->Build(API_CMD_READ, 0x10, API_FLAG_CALLBACK | API_FLAG_BASE0 | API_FLAG_BASE3, &target,
+                   API_CALLBACK_PAGE);
+    std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(host.WaitForCallback(sent));
+    ASSERT_NE(back, nullptr);
+    // Call-back with a null target still posts.
+    sent = api->Build(API_CMD_READ, 0x20, API_FLAG_CALLBACK, nullptr, API_CALLBACK_APPLICATION);
+    back.reset(host.WaitForCallback(sent));
+    ASSERT_NE(back, nullptr);
+    // A waiting request carries the API's event and is the requester's after.
+    back.reset(api->Build(API_CMD_READ, 0x30, API_FLAG_WAIT, &target, API_CALLBACK_PAGE));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->pEvent, api->m_Event);
+
+    const auto seen = api->Seen();
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0].uCommand, API_CMD_WRITE);
+    EXPECT_EQ(seen[0].dwFlags, 0u);
+    EXPECT_EQ(seen[0].eCallBackType, API_CALLBACK_NONE);
+    EXPECT_EQ(seen[0].pCallBackTarget, nullptr);
+    EXPECT_EQ(seen[0].pEvent, nullptr);
+    EXPECT_EQ(seen[0].dwMask, kAll);
+    EXPECT_EQ(seen[1].dwFlags, API_FLAG_CALLBACK | API_FLAG_BASE0 | API_FLAG_BASE3);
+    EXPECT_EQ(seen[1].eCallBackType, API_CALLBACK_PAGE);
+    EXPECT_EQ(seen[1].pCallBackTarget, &target);
+    EXPECT_EQ(seen[1].pEvent, nullptr);
+    EXPECT_EQ(seen[1].dwCount, 0u);
+    EXPECT_EQ(seen[1].pdwBuffer, nullptr);
+    EXPECT_EQ(seen[2].eCallBackType, API_CALLBACK_APPLICATION);
+    EXPECT_EQ(seen[2].pCallBackTarget, nullptr);
+    EXPECT_EQ(seen[3].dwFlags, API_FLAG_WAIT);
+    EXPECT_EQ(seen[3].eCallBackType, API_CALLBACK_NONE);
+    EXPECT_EQ(seen[3].pCallBackTarget, nullptr);
+    EXPECT_NE(seen[3].pEvent, nullptr);
+
+    // Burst builders post as the burst message with buffer and count.
+    ULONG words[3] = {};
+    back.reset(api->BurstReadMemory(static_cast<CPageBase*>(nullptr), 0x40, words, 3, API_FLAG_WAIT,
+                                    &target));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->uCommand, API_CMD_BURST_READ);
+    EXPECT_EQ(back->pdwBuffer, words);
+    EXPECT_EQ(back->dwCount, 3u);
+    EXPECT_EQ(back->pUserData, &target);
+}
+
+TEST_F(LocalLink, PrintProgressAndExitRequestCrossThreads) {
+    EXPECT_EQ(api->GetProgressRange(), -1);
+    std::unique_ptr<UWM_API_COMMAND_MESSAGE> done(api->Progress(API_FLAG_WAIT));
+    ASSERT_NE(done, nullptr);
+    ASSERT_TRUE(host.WaitFor([&] { return host.prints.size() == 2 && host.exitRequests == 1; }));
+    EXPECT_EQ(host.prints[0].colour, 0x00123456u);
+    EXPECT_EQ(host.prints[0].text, L"progress %s\n");
+    EXPECT_EQ(host.prints[0].text2, L"done");
+    // Without a second text the record still carries an empty one.
+    EXPECT_EQ(host.prints[1].text, L"plain %s");
+    EXPECT_EQ(host.prints[1].text2, L"");
+    EXPECT_TRUE(log.Contains(" - Sending message : progress done\n\n"));
+    EXPECT_TRUE(log.Contains(" - Sending message : plain (null)\n"));
+
+    EXPECT_EQ(api->GetProgressValue(), 8u);
+    EXPECT_EQ(api->GetProgressRange(), 100);
+    EXPECT_EQ(api->GetProgressRange(), -1);
+    api->SetProgressRange(250);
+    api->SetProgressDivisor(4);
+    api->IncrementProgress();
+    EXPECT_EQ(api->GetProgressRange(), 250);
+    EXPECT_EQ(info.lProgressDivisor, 4);
+    EXPECT_EQ(api->GetProgressValue(), 9u);
+
+    api->RequestExit();
+    EXPECT_TRUE(host.WaitFor([&] { return host.exitRequests == 2; }));
+
+    api->SetApiInfo(&target);
+    EXPECT_EQ(info.pApiInfo, &target);
+}
+
+TEST(APILifecycle, RegistrationStartFailuresAndStopWithoutAThread) {
+    zxtest::LogCapture log;
+    g_pAPI = nullptr;
+    auto first = std::make_unique<CLocalApi>();
+    EXPECT_EQ(g_pAPI, first.get());
+    EXPECT_FALSE(log.Contains("g_pAPI not NULL"));
+    auto second = std::make_unique<CLocalApi>();
+    EXPECT_EQ(g_pAPI, second.get());
+    EXPECT_TRUE(log.Contains(" - ##### ERROR : g_pAPI not NULL when this API was created!\n\n"));
+
+    // Nothing to stop, no worker record: harmless, and the getters say so.
+    EXPECT_TRUE(second->Stop());
+    EXPECT_TRUE(second->Terminate());
+    EXPECT_EQ(second->GetProgressRange(), 0);
+    EXPECT_EQ(second->GetProgressValue(), 0u);
+    second->SetProgressValue(3); // no record: nothing happens
+    second->RequestExit();
+    second->Print(L"no window", 0);
+
+    // Create without a worker record, and without a thread routine.
+    EXPECT_FALSE(second->Create(nullptr, nullptr));
+    WORKER_THREAD_INFO info{};
+    second->SetThreadWorkerInfo(&info);
+    EXPECT_EQ(info.lLinkCount, 1);
+    info.lExitRequest = 1;
+    EXPECT_FALSE(second->Create(nullptr, &info));
+    EXPECT_TRUE(log.Contains(" - UI:Could not create worker thread!\n"));
+    EXPECT_EQ(info.lExitRequest, 0); // cleared before the thread starts
+    // No thread: requests are refused instead of being retried for ever.
+    EXPECT_EQ(second->ReadMemory(static_cast<CPageBase*>(nullptr), 0, kAll, API_FLAG_WAIT, nullptr),
+              nullptr);
+
+    second.reset();
+    EXPECT_EQ(g_pAPI, nullptr);
+    EXPECT_TRUE(
+        log.Contains(" - Target Communications Close complete\n----------------------------\n"));
+    first.reset();
+}
+
+} // namespace

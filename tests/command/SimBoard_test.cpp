@@ -1,0 +1,378 @@
+// The whole command road through the simulated board: simboard.ctc loaded
+// with LoadLibraryW, its worker thread started with the handshake, requests
+// built on this (the Qt GUI, user-interface) thread and answered through the
+// host window stand-in or the API's completion event.
+
+#include "HostWindow.h"
+#include "LogCapture.h"
+
+#include "platform/Modules.h"
+#include "platform/Threads.h"
+#include "plugins/simboard/SimBoardMap.h"
+#include "zarvexapp/command/API.h"
+#include "zarvexapp/contracts/Globals.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+constexpr ULONG kAll = 0xFFFFFFFFu;
+constexpr DWORD kRed = 0x000000FFu;
+
+class SimBoardLink : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(Start(0)); }
+
+    bool Start(ULONG parameter) {
+        module = LoadLibraryW(L"simboard.ctc");
+        if (!module)
+            return false;
+        api = g_pAPI;
+        g_pAPI = nullptr; // as the loader does once it has taken the object
+        if (!api)
+            return false;
+        info.lLinkCount = 1;
+        info.hUIWnd = host.Handle();
+        info.hCommsModule = module;
+        api->Attach(&info, parameter);
+        if (!api->Open(&info))
+            return false;
+        api->HardwareReset(true);
+        return true;
+    }
+
+    void TearDown() override {
+        if (api) {
+            api->Stop();
+            host.DrainQueued();
+            api->Release();
+        }
+        if (module) {
+            EXPECT_TRUE(FreeLibrary(module));
+        }
+        EXPECT_EQ(g_pAPI, nullptr);
+    }
+
+    // A waiting single read; the record is the caller's afterwards.
+    DWORD ReadWait(ULONG address, ULONG mask = kAll) {
+        std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(
+            api->ReadMemory(app, address, mask, API_FLAG_WAIT, nullptr));
+        EXPECT_NE(msg, nullptr);
+        return msg ? msg->dwData : 0;
+    }
+    DWORD WriteWait(ULONG address, ULONG data, ULONG mask = kAll) {
+        std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(
+            api->WriteMemory(app, address, data, mask, API_FLAG_WAIT, nullptr));
+        EXPECT_NE(msg, nullptr);
+        return msg ? msg->dwData : 0;
+    }
+    bool SawRedLine(const std::wstring& piece) {
+        for (const auto& line : host.prints)
+            if (line.colour == kRed && line.text.find(piece) != std::wstring::npos)
+                return true;
+        return false;
+    }
+
+    zxtest::LogCapture log; // outlives the API: its destructor logs
+    zxtest::HostWindow host;
+    WORKER_THREAD_INFO info{};
+    HMODULE module = nullptr;
+    CAPI* api = nullptr;
+    int pageObject = 0, appObject = 0;
+    CPageBase* page = reinterpret_cast<CPageBase*>(&pageObject);
+    CZarvexAppBase* app = reinterpret_cast<CZarvexAppBase*>(&appObject);
+};
+
+TEST_F(SimBoardLink, StartsWithTheHandshakeAndLogsEachStep) {
+    EXPECT_EQ(api->GetApiIndex(), SIMBOARD_API_INDEX);
+    EXPECT_EQ(info.lFlags, WORKER_INIT_DONE | WORKER_CREATION_OK);
+    EXPECT_EQ(info.lLinkCount, 2);
+    EXPECT_EQ(ReadWait(SIMBOARD_SIM_ID), SIMBOARD_ID);
+    const std::string text = log.Text();
+    const char* steps[] = {"UI:Creating worker thread .... \n",
+                           "UI:Created Worker Thread.\n",
+                           "Worker:Connection established\n",
+                           "Suspending Worker Thread\n",
+                           "UI:Worker Thread returned with GOOD CreationOK flag.\n",
+                           "Resumed Worker Thread\n"};
+    size_t at = 0;
+    for (const char* step : steps) {
+        const size_t found = text.find(std::string(" - ") + step);
+        EXPECT_NE(found, std::string::npos) << step;
+        if (found != std::string::npos && std::string(step) != "Worker:Connection established\n" &&
+            std::string(step) != "Suspending Worker Thread\n") {
+            EXPECT_GE(found, at) << step; // the user-interface side's lines in order
+            at = found;
+        }
+    }
+}
+
+TEST_F(SimBoardLink, AsynchronousReadComesBackAsCallbackMessage) {
+    // A fire-and-forget write: the worker frees it, nothing comes back.
+    UWM_API_COMMAND_MESSAGE* write = api->WriteMemory(page, 0x100, 0xCAFEF00D, kAll, 0, nullptr);
+    ASSERT_NE(write, nullptr);
+    int userData = 0;
+    UWM_API_COMMAND_MESSAGE* sent =
+        api->ReadMemory(page, 0x100, 0xFFFF0000, API_FLAG_CALLBACK | API_FLAG_BASE1, &userData);
+    ASSERT_NE(sent, nullptr);
+    std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(host.WaitForCallback(sent));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->uCommand, API_CMD_READ);
+    EXPECT_EQ(back->dwData, 0xCAFE0000u);
+    EXPECT_EQ(back->dwFlags, API_FLAG_CALLBACK | API_FLAG_BASE1);
+    EXPECT_EQ(back->eCallBackType, API_CALLBACK_PAGE);
+    EXPECT_EQ(back->pCallBackTarget, page);
+    EXPECT_EQ(back->pUserData, &userData);
+    EXPECT_EQ(back->pEvent, nullptr);
+    // Only the read came back.
+    EXPECT_TRUE(host.callbacks.empty());
+
+    // The application overload, and a call-back with a null target, still arrive.
+    sent = api->ReadMemory(static_cast<CZarvexAppBase*>(nullptr), SIMBOARD_SIM_ID, kAll,
+                           API_FLAG_CALLBACK, nullptr);
+    back.reset(host.WaitForCallback(sent));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->eCallBackType, API_CALLBACK_APPLICATION);
+    EXPECT_EQ(back->pCallBackTarget, nullptr);
+    EXPECT_EQ(back->dwData, SIMBOARD_ID);
+}
+
+TEST_F(SimBoardLink, WaitingRequestsAndMaskedAccess) {
+    std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(
+        api->WriteMemory(app, 0x2000, 0x12345678, kAll, API_FLAG_WAIT, nullptr));
+    ASSERT_NE(msg, nullptr);
+    EXPECT_NE(msg->pEvent, nullptr);
+    EXPECT_EQ(msg->eCallBackType, API_CALLBACK_NONE);
+    EXPECT_EQ(msg->pCallBackTarget, nullptr);
+
+    // A masked write changes only the bits of its mask.
+    WriteWait(0x2000, 0xABCDEF00, 0x00FFFF00);
+    EXPECT_EQ(ReadWait(0x2000), 0x12CDEF78u);
+    EXPECT_EQ(ReadWait(0x2000, 0x0000FF00), 0x0000EF00u);
+
+    // Register banks.
+    WriteWait(SIMBOARD_BANK_BASE + 3 * SIMBOARD_BANK_STRIDE + 0xFFC, 0x5A5A5A5A);
+    EXPECT_EQ(ReadWait(SIMBOARD_BANK_BASE + 3 * SIMBOARD_BANK_STRIDE + 0xFFC), 0x5A5A5A5Au);
+    EXPECT_EQ(ReadWait(SIMBOARD_BANK_BASE + 2 * SIMBOARD_BANK_STRIDE + 0xFFC), 0u);
+    // The last word of the 16 MiB RAM.
+    WriteWait((16u << 20) - 4, 7);
+    EXPECT_EQ(ReadWait((16u << 20) - 4), 7u);
+}
+
+TEST_F(SimBoardLink, BurstsOfOneAndOfSixtyFiveThousandWords) {
+    ULONG one = 0x01020304;
+    ULONG oneBack = 0;
+    std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(
+        api->BurstWriteMemory(app, 0x40, &one, 1, API_FLAG_WAIT, nullptr));
+    ASSERT_NE(msg, nullptr);
+    EXPECT_EQ(msg->dwData, 0u);
+    msg.reset(api->BurstReadMemory(app, 0x40, &oneBack, 1, API_FLAG_WAIT, nullptr));
+    ASSERT_NE(msg, nullptr);
+    EXPECT_EQ(oneBack, one);
+    EXPECT_EQ(ReadWait(0x40), one);
+
+    std::vector<ULONG> out(65536), in(65536, 0);
+    std::iota(out.begin(), out.end(), 0x10000000u);
+    msg.reset(api->BurstWriteMemory(app, 0x100000, out.data(), 65536, API_FLAG_WAIT, nullptr));
+    ASSERT_NE(msg, nullptr);
+    EXPECT_EQ(msg->dwCount, 65536u);
+    EXPECT_EQ(msg->pdwBuffer, out.data());
+    // The read comes back as a call-back this time.
+    UWM_API_COMMAND_MESSAGE* sent =
+        api->BurstReadMemory(page, 0x100000, in.data(), 65536, API_FLAG_CALLBACK, nullptr);
+    msg.reset(host.WaitForCallback(sent));
+    ASSERT_NE(msg, nullptr);
+    EXPECT_EQ(msg->uCommand, API_CMD_BURST_READ);
+    EXPECT_EQ(in, out);
+    EXPECT_EQ(ReadWait(0x100000 + 4 * 65535), 0x1000FFFFu);
+}
+
+TEST_F(SimBoardLink, BadRequestsCompleteWithTheErrorValueAndARedLine) {
+    EXPECT_EQ(ReadWait(0x30000000), SIMBOARD_BUS_ERROR); // between RAM and the banks
+    EXPECT_EQ(ReadWait(0x102), SIMBOARD_BUS_ERROR);      // unaligned
+    EXPECT_EQ(ReadWait(SIMBOARD_BANK_BASE + 4 * SIMBOARD_BANK_STRIDE), SIMBOARD_BUS_ERROR);
+    EXPECT_EQ(WriteWait(0xFFFFFFFC, 1), SIMBOARD_BUS_ERROR);
+
+    ULONG words[4] = {1, 2, 3, 4};
+    auto burst = [&](ULONG address, ULONG* buffer, ULONG count, bool write) {
+        std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(
+            write ? api->BurstWriteMemory(app, address, buffer, count, API_FLAG_WAIT, nullptr)
+                  : api->BurstReadMemory(app, address, buffer, count, API_FLAG_WAIT, nullptr));
+        return msg ? msg->dwData : 0u;
+    };
+    EXPECT_EQ(burst(0x0, words, 0, true), SIMBOARD_BUS_ERROR);             // zero length
+    EXPECT_EQ(burst(0x0, nullptr, 4, false), SIMBOARD_BUS_ERROR);          // no buffer
+    EXPECT_EQ(burst((16u << 20) - 8, words, 4, true), SIMBOARD_BUS_ERROR); // runs off RAM
+    EXPECT_EQ(burst(0x0, words, 0xFFFFFFFFu, false), SIMBOARD_BUS_ERROR);  // oversized
+    EXPECT_EQ(burst(SIMBOARD_BANK_BASE + 0xFF8, words, 4, true), SIMBOARD_BUS_ERROR);
+    EXPECT_EQ(words[0], 1u);                  // a failed burst read leaves the buffer alone
+    EXPECT_EQ(ReadWait((16u << 20) - 8), 0u); // nor did the failed write store anything
+
+    // An asynchronous request to a bad address still comes back.
+    UWM_API_COMMAND_MESSAGE* sent =
+        api->ReadMemory(page, 0x7FFFFFF0, kAll, API_FLAG_CALLBACK, nullptr);
+    std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(host.WaitForCallback(sent));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->dwData, SIMBOARD_BUS_ERROR);
+
+    // Every failure printed a red line (they are posted before the call-back).
+    EXPECT_TRUE(SawRedLine(L"read failed at 0x30000000"));
+    EXPECT_TRUE(SawRedLine(L"burst write failed at 0x00FFFFF8"));
+    EXPECT_TRUE(SawRedLine(L"read failed at 0x7FFFFFF0"));
+    size_t red = 0;
+    for (const auto& line : host.prints)
+        red += line.colour == kRed;
+    EXPECT_EQ(red, 10u);
+    EXPECT_TRUE(log.Contains(" - Sending message : simboard: read failed at 0x30000000"));
+}
+
+TEST_F(SimBoardLink, I2CWriteAndReadBack) {
+    auto i2cRead = [&](unsigned char device, unsigned char sub, unsigned int count) {
+        std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(
+            api->ReadI2CSubAddress(app, device, sub, count, API_FLAG_WAIT, nullptr));
+        return msg ? msg->dwData : 0u;
+    };
+    std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(api->WriteI2CSubAddress(
+        app, SIMBOARD_I2C_EEPROM, 0x10, 0x44332211, 4, API_FLAG_WAIT, nullptr));
+    ASSERT_NE(msg, nullptr);
+    EXPECT_EQ(msg->uCommand, SIMBOARD_CMD_I2C_WRITE);
+    EXPECT_EQ(i2cRead(SIMBOARD_I2C_EEPROM, 0x10, 4), 0x44332211u);
+    EXPECT_EQ(i2cRead(SIMBOARD_I2C_EEPROM, 0x12, 1), 0x33u);
+    EXPECT_EQ(i2cRead(SIMBOARD_I2C_EEPROM, 0x80, 2), 0xFFFFu); // erased bytes
+
+    // Without a sub-address the first byte moves the pointer; the read then
+    // continues where the pointer stands.
+    msg.reset(api->WriteI2CAddress(app, SIMBOARD_I2C_EEPROM, 0xBBAA20, 3, API_FLAG_WAIT, nullptr));
+    ASSERT_NE(msg, nullptr);
+    EXPECT_EQ(i2cRead(SIMBOARD_I2C_EEPROM, 0x20, 1), 0xAAu);
+    msg.reset(api->ReadI2CAddress(app, SIMBOARD_I2C_EEPROM, 1, API_FLAG_WAIT, nullptr));
+    ASSERT_NE(msg, nullptr);
+    EXPECT_EQ(msg->dwData, 0xBBu);
+
+    // The register file wraps at 16 bytes; an asynchronous read comes back.
+    msg.reset(api->WriteI2CSubAddress(app, SIMBOARD_I2C_REGFILE, 0x0E, 0x04030201, 4, API_FLAG_WAIT,
+                                      nullptr));
+    UWM_API_COMMAND_MESSAGE* sent =
+        api->ReadI2CSubAddress(page, SIMBOARD_I2C_REGFILE, 0x00, 2, API_FLAG_CALLBACK, nullptr);
+    msg.reset(host.WaitForCallback(sent));
+    ASSERT_NE(msg, nullptr);
+    EXPECT_EQ(msg->dwData, 0x0403u);
+    EXPECT_EQ(i2cRead(SIMBOARD_I2C_REGFILE, 0x0E, 2), 0x0201u);
+
+    // A missing device and bad lengths fail like a bad address.
+    EXPECT_EQ(i2cRead(0x51, 0, 1), SIMBOARD_BUS_ERROR);
+    EXPECT_EQ(i2cRead(SIMBOARD_I2C_EEPROM, 0, 0), SIMBOARD_BUS_ERROR);
+    EXPECT_EQ(i2cRead(SIMBOARD_I2C_EEPROM, 0, 5), SIMBOARD_BUS_ERROR);
+    EXPECT_TRUE(host.WaitFor([&] { return host.prints.size() >= 3; }));
+    EXPECT_TRUE(SawRedLine(L"I2C read failed"));
+}
+
+TEST_F(SimBoardLink, InterruptControllerPollAndMask) {
+    // Simulation start: all parents enabled, nothing comes back.
+    EXPECT_NE(api->SetInterruptMask(0xFFFFFFFFu, 0), nullptr);
+    EXPECT_EQ(ReadWait(SIMBOARD_INTC_ENABLE), 0xFFFFFFFFu);
+    EXPECT_EQ(ReadWait(SIMBOARD_INTC_STATUS), 0u);
+
+    WriteWait(SIMBOARD_INTC_RAISE(3), 0x5);
+    WriteWait(SIMBOARD_INTC_RAISE(0), 0x80000000u);
+    UWM_API_COMMAND_MESSAGE* poll = api->PollInterrupt();
+    std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(host.WaitForCallback(poll));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->eCallBackType, API_CALLBACK_APPLICATION);
+    EXPECT_EQ(back->pCallBackTarget, static_cast<void*>(g_pApplication));
+    EXPECT_EQ(back->dwData, 0x9u);
+    EXPECT_EQ(ReadWait(SIMBOARD_INTC_VECTOR(3)), 0x5u);
+
+    // Writing serviced bits back clears those sources only.
+    WriteWait(SIMBOARD_INTC_VECTOR(3), 0x1);
+    EXPECT_EQ(ReadWait(SIMBOARD_INTC_VECTOR(3)), 0x4u);
+    WriteWait(SIMBOARD_INTC_VECTOR(0), 0xFFFFFFFFu);
+    EXPECT_EQ(ReadWait(SIMBOARD_INTC_STATUS), 0x8u);
+
+    // A disabled parent is not in the status word; re-enabling comes back
+    // to the application with the re-enabled bits.
+    WriteWait(SIMBOARD_INTC_ENABLE, 0, 0x8);
+    EXPECT_EQ(ReadWait(SIMBOARD_INTC_STATUS), 0u);
+    EXPECT_EQ(ReadWait(SIMBOARD_INTC_RAW), 0x8u);
+    UWM_API_COMMAND_MESSAGE* mask = api->SetInterruptMask(0x8, 1);
+    back.reset(host.WaitForCallback(mask));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->eCallBackType, API_CALLBACK_APPLICATION);
+    EXPECT_EQ(back->dwData, 0x8u);
+    EXPECT_EQ(ReadWait(SIMBOARD_INTC_STATUS), 0x8u);
+}
+
+TEST_F(SimBoardLink, RecordsStillQueuedAtShutdownAndRequestsAfterStop) {
+    // Many requests in flight when Stop comes: those the worker had not yet
+    // served are freed (ASan reports any leak), those that came back are the
+    // host's, which frees them.
+    std::vector<ULONG> buffer(1024, 1);
+    for (int i = 0; i < 200; ++i) {
+        api->WriteMemory(page, 4 * i, i, kAll, 0, nullptr);
+        api->BurstWriteMemory(page, 0x10000, buffer.data(), 1024, 0, nullptr);
+        api->ReadMemory(page, 4 * i, kAll, API_FLAG_CALLBACK, nullptr);
+    }
+    EXPECT_TRUE(api->Stop());
+    EXPECT_EQ(api->m_hThread, nullptr);
+    EXPECT_EQ(api->m_dwThreadId, 0u);
+    EXPECT_EQ(info.lExitRequest, 1);
+
+    // After Stop a request is refused: a null record and a log line, no hang.
+    EXPECT_EQ(api->ReadMemory(app, 0, kAll, API_FLAG_WAIT, nullptr), nullptr);
+    EXPECT_EQ(api->WriteMemory(page, 0, 0, kAll, API_FLAG_CALLBACK, nullptr), nullptr);
+    EXPECT_EQ(log.Count("made without a worker thread, dropped"), 2u);
+    // A second Stop has nothing to do.
+    EXPECT_TRUE(api->Stop());
+}
+
+TEST(SimBoardParameter, SizesComeFromTheAttachParameterAndABadOneFailsTheStart) {
+    zxtest::LogCapture log;
+    zxtest::HostWindow host;
+    HMODULE module = LoadLibraryW(L"simboard.ctc");
+    ASSERT_NE(module, nullptr);
+    CAPI* api = g_pAPI;
+    g_pAPI = nullptr;
+    ASSERT_NE(api, nullptr);
+    int appObject = 0;
+    auto* app = reinterpret_cast<CZarvexAppBase*>(&appObject);
+    WORKER_THREAD_INFO info{};
+    info.hUIWnd = host.Handle();
+
+    api->Attach(&info, SIMBOARD_PARAMETER(1, 1));
+    ASSERT_TRUE(api->Open(&info));
+    api->HardwareReset(true);
+    auto read = [&](ULONG address) {
+        std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(
+            api->ReadMemory(app, address, kAll, API_FLAG_WAIT, nullptr));
+        return msg ? msg->dwData : 0u;
+    };
+    EXPECT_EQ(read((1u << 20) - 4), 0u);
+    EXPECT_EQ(read(1u << 20), SIMBOARD_BUS_ERROR);
+    EXPECT_EQ(read(SIMBOARD_BANK_BASE), 0u);
+    EXPECT_EQ(read(SIMBOARD_BANK_BASE + SIMBOARD_BANK_STRIDE), SIMBOARD_BUS_ERROR);
+    EXPECT_TRUE(api->Stop());
+
+    // Reserved bits: the worker reports failure, Create returns false, and
+    // the failed worker ends by itself so Stop finds it gone.
+    api->Attach(&info, 0x00010000);
+    EXPECT_FALSE(api->Open(&info));
+    EXPECT_EQ(info.lFlags, WORKER_INIT_DONE);
+    EXPECT_TRUE(log.Contains("UI:Worker Thread returned BAD CreationOK flag.\n"));
+    EXPECT_TRUE(api->Stop());
+    EXPECT_TRUE(host.WaitFor([&] {
+        for (const auto& line : host.prints)
+            if (line.colour == kRed && line.text.find(L"cannot set up") != std::wstring::npos)
+                return true;
+        return false;
+    }));
+
+    api->Release();
+    EXPECT_TRUE(FreeLibrary(module));
+    EXPECT_EQ(g_pAPI, nullptr);
+}
+
+} // namespace

@@ -1,0 +1,144 @@
+// CWorker's own duties: the start-up verdict, progress through the API's
+// worker record, the exit request, and forwarding to the API's slots.
+
+#include "HostWindow.h"
+#include "LogCapture.h"
+
+#include "platform/Sync.h"
+#include "platform/Threads.h"
+#include "zarvexapp/command/API.h"
+#include "zarvexapp/command/Worker.h"
+#include "zarvexapp/contracts/Globals.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CForwardApi final : public CAPI {
+public:
+    int lastSlot = -1;
+    bool Open(WORKER_THREAD_INFO*) override { return false; }
+    bool Attach(WORKER_THREAD_INFO*, ULONG) override { return true; }
+    void Release() override {}
+    UWM_API_COMMAND_MESSAGE* SetInterruptMask(ULONG, ULONG) override { return nullptr; }
+    UWM_API_COMMAND_MESSAGE* PollInterrupt() override { return nullptr; }
+    void WriteMemory(UWM_API_COMMAND_MESSAGE*& msg) override {
+        lastSlot = 8, CAPI::WriteMemory(msg);
+    }
+    void ReadMemory(UWM_API_COMMAND_MESSAGE*& msg) override { lastSlot = 9, CAPI::ReadMemory(msg); }
+    void BurstWriteMemory(UWM_API_COMMAND_MESSAGE*& msg) override {
+        lastSlot = 10, CAPI::BurstWriteMemory(msg);
+    }
+    void BurstReadMemory(UWM_API_COMMAND_MESSAGE*& msg) override {
+        lastSlot = 11, CAPI::BurstReadMemory(msg);
+    }
+    UWM_API_COMMAND_MESSAGE* WriteI2CAddress(unsigned char, ULONG, unsigned int, ULONG, void*,
+                                             t_API_MSG_CALLBACK_TYPE, void*) override {
+        return nullptr;
+    }
+    UWM_API_COMMAND_MESSAGE* ReadI2CAddress(unsigned char, unsigned int, ULONG, void*,
+                                            t_API_MSG_CALLBACK_TYPE, void*) override {
+        return nullptr;
+    }
+    UWM_API_COMMAND_MESSAGE* WriteI2CSubAddress(unsigned char, unsigned char, ULONG, unsigned int,
+                                                ULONG, void*, t_API_MSG_CALLBACK_TYPE,
+                                                void*) override {
+        return nullptr;
+    }
+    UWM_API_COMMAND_MESSAGE* ReadI2CSubAddress(unsigned char, unsigned char, unsigned int, ULONG,
+                                               void*, t_API_MSG_CALLBACK_TYPE, void*) override {
+        return nullptr;
+    }
+    bool AddMessage(int id, tagMSG*) override { return lastSlot = 16, id == 5; }
+    bool AddMessage(tagMSG* msg) override { return lastSlot = 17, msg != nullptr; }
+    bool ProcessMessages() override { return lastSlot = 18, true; }
+};
+
+TEST(Worker, VerdictProgressExitRequestAndForwarding) {
+    zxtest::LogCapture log;
+    zxtest::HostWindow host;
+    g_pAPI = nullptr;
+    CForwardApi api;
+    WORKER_THREAD_INFO info{};
+    CWorker worker(&info, &api);
+    EXPECT_TRUE(log.Contains(" - Worker:Connection established\n"));
+
+    // Failure: 1 is stored and the call returns without suspending.
+    worker.InitialisationComplete(false);
+    EXPECT_EQ(info.lFlags, WORKER_INIT_DONE);
+    EXPECT_FALSE(log.Contains("Suspending Worker Thread"));
+
+    // Progress goes through the API's record, which is not set yet.
+    worker.SetProgressRange(10);
+    EXPECT_EQ(info.lProgressRange, 0);
+    api.SetThreadWorkerInfo(&info);
+    worker.SetProgressRange(-1);
+    EXPECT_EQ(static_cast<DWORD>(info.lProgressRange), 0xFFFFFFFFu);
+    EXPECT_EQ(info.lProgressRangeChanged, 1);
+    worker.SetProgressValue(-2);
+    worker.IncrementProgress();
+    EXPECT_EQ(info.lProgressValue, -1);
+
+    // No window: the exit request goes nowhere; with one it arrives.
+    worker.RequestExit();
+    info.hUIWnd = host.Handle();
+    worker.RequestExit();
+    EXPECT_TRUE(host.WaitFor([&] { return host.exitRequests == 1; }));
+
+    // Completion and message hooks reach the API's slots.
+    UWM_API_COMMAND_MESSAGE* msg = new UWM_API_COMMAND_MESSAGE{};
+    worker.BurstReadMemory(msg);
+    EXPECT_EQ(api.lastSlot, 11);
+    EXPECT_EQ(msg, nullptr); // flags 0: freed, pointer cleared
+    MSG m{};
+    EXPECT_TRUE(worker.AddMessage(5, &m));
+    EXPECT_EQ(api.lastSlot, 16);
+    EXPECT_TRUE(worker.AddMessage(&m));
+    EXPECT_EQ(api.lastSlot, 17);
+    EXPECT_TRUE(worker.ProcessMessages());
+    EXPECT_EQ(api.lastSlot, 18);
+    EXPECT_TRUE(worker.CreateUILink());
+    EXPECT_EQ(log.Count("Worker:Connection established\n"), 2u);
+
+    // A waiting record is signalled and stays the requester's.
+    auto* waiting = new UWM_API_COMMAND_MESSAGE{};
+    waiting->dwFlags = API_FLAG_WAIT;
+    waiting->pEvent = api.m_Event;
+    UWM_API_COMMAND_MESSAGE* held = waiting;
+    worker.ReadMemory(held);
+    EXPECT_EQ(held, waiting);
+    EXPECT_EQ(WaitForSingleObject(api.m_Event, 0), WAIT_OBJECT_0);
+    delete waiting;
+}
+
+// The success path suspends the worker until it is resumed.
+DWORD WINAPI ReportingWorker(void* parameter) {
+    auto* info = static_cast<WORKER_THREAD_INFO*>(parameter);
+    CWorker worker(info, static_cast<CAPI*>(info->pApiInfo));
+    worker.InitialisationComplete(true);
+    return 42;
+}
+
+TEST(Worker, SuccessfulStartSuspendsUntilResumed) {
+    zxtest::LogCapture log;
+    g_pAPI = nullptr;
+    CForwardApi api;
+    WORKER_THREAD_INFO info{};
+    api.SetThreadWorkerInfo(&info);
+    info.pApiInfo = &api;
+    ASSERT_TRUE(api.Create(&ReportingWorker, &info));
+    EXPECT_EQ(info.lFlags, WORKER_INIT_DONE | WORKER_CREATION_OK);
+    // Suspended: the thread has not returned (it would if it did not suspend,
+    // and this wait then reports its end).
+    EXPECT_EQ(WaitForSingleObject(api.m_hThread, 50), WAIT_TIMEOUT);
+    EXPECT_TRUE(api.HardwareReset(true));
+    EXPECT_EQ(WaitForSingleObject(api.m_hThread, 20000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeThread(api.m_hThread, &code));
+    EXPECT_EQ(code, 42u);
+    EXPECT_TRUE(log.Contains(" - Suspending Worker Thread\n"));
+    EXPECT_TRUE(log.Contains(" - Resumed Worker Thread\n"));
+    EXPECT_TRUE(api.Stop());
+}
+
+} // namespace
