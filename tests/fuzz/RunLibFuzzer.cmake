@@ -13,7 +13,10 @@ execute_process(COMMAND ${DRIVER} --write-corpus ${WORK}/seeds ${SEEDS}
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "preparing the seeds failed: ${result}")
 endif()
-execute_process(COMMAND ${FUZZER} -runs=${RUNS} -seed=1 -max_len=8192 -rss_limit_mb=2048
+# The time cap keeps a test on a loaded machine under a minute; on an idle
+# one the run count ends it first.
+execute_process(COMMAND ${FUZZER} -runs=${RUNS} -max_total_time=45 -seed=1 -max_len=8192
+                        -rss_limit_mb=2048
                         -print_final_stats=1 -artifact_prefix=${WORK}/
                         ${WORK}/corpus ${WORK}/seeds
                 RESULT_VARIABLE result)
