@@ -148,15 +148,6 @@ bool writeIco(const QString& path, const std::vector<QImage>& images) {
     return writeFile(path, out);
 }
 
-// A small deterministic generator, so the art is the same on every run.
-struct Lcg {
-    uint32_t state;
-    int next(int bound) {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<int>((state >> 8) % static_cast<uint32_t>(bound));
-    }
-};
-
 void drawVia(QPainter& p, QPointF at, const QColor& colour, qreal radius) {
     p.setBrush(QColor(10, 26, 63));
     p.setPen(QPen(colour, 1.3));
@@ -232,7 +223,7 @@ QImage drawSplash(const QString& wordFamily) {
     const qreal pitch = chip.width() / 5;
     for (int i = 1; i <= 4; ++i) {
         const qreal y = chip.top() + i * pitch;
-        drawTrace(p, QPointF(chip.left() - 6, y), QPointF(8, y), QPointF(4, y + (i - 2.5) * 4),
+        drawTrace(p, QPointF(chip.left() - 6, y), QPointF(9, y), QPointF(6, y + (i - 2.5) * 3),
                   dimTrace);
     }
     for (int i = 1; i <= 4; ++i) {
@@ -248,22 +239,22 @@ QImage drawSplash(const QString& wordFamily) {
         p.drawLine(QPointF(chip.right() + 6, y), QPointF(kCard.left() - 3, y));
     }
 
-    // Lower band: traces running to the right edge behind the wordmark.
-    Lcg rng{20240611u};
+    // Lower band: a bus of parallel traces from the right edge, each bending
+    // up by 45 degrees and ending in a via, staggered so that no via sits on
+    // a neighbour.
     for (int i = 0; i < 7; ++i) {
-        const qreal y = 176 + i * 10;
-        const qreal x0 = 250 + rng.next(60);
-        const qreal bendX = x0 + 18 + rng.next(30);
-        const qreal rise = (i % 2 == 0 ? -1 : 1) * (4 + rng.next(4));
+        const qreal y = 180 + i * 10;
+        const qreal bendX = 330 + i * 4.1;
+        const qreal endX = 284 + i * 9;
         QPainterPath path(QPointF(kSplashWidth + 2, y));
-        path.lineTo(QPointF(bendX + 10, y));
-        path.lineTo(QPointF(bendX, y + rise));
-        path.lineTo(QPointF(x0, y + rise));
+        path.lineTo(QPointF(bendX, y));
+        path.lineTo(QPointF(bendX - 10, y - 10));
+        path.lineTo(QPointF(endX, y - 10));
+        const QColor& colour = i % 3 == 1 ? trace : dimTrace;
         p.setBrush(Qt::NoBrush);
-        p.setPen(
-            QPen(i % 3 == 0 ? trace : dimTrace, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setPen(QPen(colour, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPath(path);
-        drawVia(p, QPointF(x0, y + rise), i % 3 == 0 ? trace : dimTrace, 2.4);
+        drawVia(p, QPointF(endX, y - 10), colour, 2.4);
     }
 
     drawChip(p, chip, 4, QColor(214, 178, 92), 6, 3.2);
@@ -398,6 +389,12 @@ int main(int argc, char** argv) {
     if (ok && argc == 3) {
         const QString preview = QString::fromLocal8Bit(argv[2]);
         splash.save(preview + QStringLiteral("/splash.png"));
+        splash.copy(0, 0, 200, 125)
+            .scaled(400, 250)
+            .save(preview + QStringLiteral("/splash-tl.png"));
+        splash.copy(200, 125, 200, 125)
+            .scaled(400, 250)
+            .save(preview + QStringLiteral("/splash-br.png"));
         drawIcon(32, sans).scaled(128, 128).save(preview + QStringLiteral("/icon32x4.png"));
         drawIcon(16, sans).scaled(128, 128).save(preview + QStringLiteral("/icon16x8.png"));
     }
