@@ -18,6 +18,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
@@ -201,6 +202,38 @@ UINT CtlColorMessage(HWND control) {
     if (cls == L"ScrollBar")
         return WM_CTLCOLORSCROLLBAR;
     return 0;
+}
+
+constexpr const char* kColouredProperty = "zxCtlColoured";
+
+// One WM_CTLCOLOR* question to a window about a control (or itself). The
+// system's own answer leaves the widget in the desktop's palette, which
+// also keeps Qt's look for disabled controls; any other answer is applied.
+void AskColours(HWND window, UINT msg, HWND about) {
+    if (!Widget(about))
+        return;
+    CDC dc;
+    const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+        window, msg, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), reinterpret_cast<LPARAM>(about)));
+    QWidget* target = Widget(about); // the handler may have destroyed it
+    if (!target)
+        return;
+    const bool entry = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX;
+    const COLORREF back = GetSysColor(entry ? COLOR_WINDOW : COLOR_BTNFACE);
+    const bool systemAnswer =
+        brush == GetSysColorBrush(entry ? COLOR_WINDOW : COLOR_BTNFACE) &&
+        dc.textColor().value_or(GetSysColor(COLOR_WINDOWTEXT)) == GetSysColor(COLOR_WINDOWTEXT) &&
+        dc.bkColor().value_or(back) == back;
+    if (!brush || systemAnswer) {
+        if (target->property(kColouredProperty).toBool()) {
+            target->setPalette(QPalette());
+            target->setAutoFillBackground(false);
+            target->setProperty(kColouredProperty, QVariant());
+        }
+        return;
+    }
+    ApplyCtlColor(target, dc, brush);
+    target->setProperty(kColouredProperty, true);
 }
 
 } // namespace
@@ -429,20 +462,10 @@ void RefreshControlColours(HWND hwnd) {
         const UINT msg = CtlColorMessage(child);
         if (msg == 0)
             continue;
-        CDC dc;
-        const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
-            hwnd, msg, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), reinterpret_cast<LPARAM>(child)));
-        if (QWidget* cw = Widget(child); cw && brush)
-            ApplyCtlColor(cw, dc, brush);
+        AskColours(hwnd, msg, child);
     }
-    if (WindowClassName(hwnd) == L"#32770") {
-        CDC dc;
-        const auto brush = reinterpret_cast<HBRUSH>(
-            SendMessageW(hwnd, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc.GetSafeHdc()),
-                         reinterpret_cast<LPARAM>(hwnd)));
-        if (QWidget* self = Widget(hwnd); self && brush)
-            ApplyCtlColor(self, dc, brush);
-    }
+    if (WindowClassName(hwnd) == L"#32770")
+        AskColours(hwnd, WM_CTLCOLORDLG, hwnd);
 }
 
 void SetCursorTarget(QWidget* widget) {

@@ -12,6 +12,8 @@
 #include "platform/GdiObjects.h"
 #include "platform/Messages.h"
 #include "platform/String.h"
+#include "platform/WindowHandles.h"
+#include "platform/rc/zxres.h"
 #include "platform/WinTypes.h"
 
 #include <string>

@@ -140,19 +140,18 @@ private:
 
     // An event travels up the widget tree while widgets ignore it, meeting
     // this filter at every step: only its first step is translated.
-    bool FirstSighting(const QInputEvent* event) {
-        if (event == m_lastInput && event->timestamp() == m_lastStamp &&
-            event->type() == m_lastType)
-            return false;
+    bool FirstSighting(QWidget* receiver, const QInputEvent* event) {
+        const bool propagation = event == m_lastInput && event->type() == m_lastType &&
+                                 m_lastReceiver && receiver->isAncestorOf(m_lastReceiver);
         m_lastInput = event;
-        m_lastStamp = event->timestamp();
         m_lastType = event->type();
-        return true;
+        m_lastReceiver = receiver;
+        return !propagation;
     }
 
     bool KeyEvent(QObject* watched, QKeyEvent* event) {
         auto* w = qobject_cast<QWidget*>(watched);
-        if (!w || !FirstSighting(event))
+        if (!w || !FirstSighting(w, event))
             return false;
         HWND target = WindowFromWidget(w);
         if (!target)
@@ -187,7 +186,7 @@ private:
 
     bool MouseEvent(QObject* watched, QMouseEvent* event) {
         auto* w = qobject_cast<QWidget*>(watched);
-        if (!w || !FirstSighting(event))
+        if (!w || !FirstSighting(w, event))
             return false;
         HWND target = WindowFromWidget(w);
         if (!target)
@@ -282,8 +281,8 @@ private:
     }
 
     const QInputEvent* m_lastInput = nullptr;
-    quint64 m_lastStamp = 0;
     QEvent::Type m_lastType = QEvent::None;
+    QPointer<QWidget> m_lastReceiver;
 };
 
 void EnsureEventBridge() {
@@ -368,6 +367,10 @@ bool DestroyWindowTree(HWND hwnd) {
             DestroyWindowTree(child);
     }
     const BOOL destroyed = ::DestroyWindow(hwnd);
+    // An object attached without routing its window's messages never heard
+    // of the end.
+    if (CWnd* attached = CWnd::FromHandlePermanent(hwnd))
+        attached->Detach();
     ReleaseBinding(hwnd);
     DropTemporary(hwnd);
     return destroyed != FALSE;

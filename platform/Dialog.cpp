@@ -1,0 +1,393 @@
+#include "platform/Dialog.h"
+
+#include "platform/DialogBuilder.h"
+#include "platform/FontRegistry.h"
+#include "platform/Resources.h"
+#include "platform/rc/zxres.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QPointer>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <span>
+#include <vector>
+
+namespace {
+
+std::optional<zx::DialogTemplate> ReadTemplate(HINSTANCE module, LPCWSTR name) {
+    HRSRC res = FindResourceW(module, name, RT_DIALOG);
+    if (!res)
+        return std::nullopt;
+    HGLOBAL data = LoadResource(module, res);
+    const DWORD size = SizeofResource(module, res);
+    const auto* bytes = static_cast<const BYTE*>(LockResource(data));
+    if (!bytes || size == 0)
+        return std::nullopt;
+    return zx::ParseDialogTemplate(std::span<const BYTE>(bytes, size));
+}
+
+bool IsPushButton(HWND hwnd) {
+    if (zx::WindowClassName(hwnd) != L"Button")
+        return false;
+    const DWORD type = zx::WindowStyle(hwnd) & BS_TYPEMASK;
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+// The dialog whose buttons answer navigation keys: the nearest one that is
+// not a child dialog inside another dialog.
+HWND NavigationDialog(HWND hDlg) {
+    HWND top = hDlg;
+    while (zx::WindowStyle(top) & WS_CHILD) {
+        HWND parent = ::GetParent(top);
+        if (!parent || zx::WindowClassName(parent) != L"#32770")
+            break;
+        top = parent;
+    }
+    return top;
+}
+
+// The first control of a dialog that takes the focus.
+QWidget* FirstTabStop(QWidget* dialog) {
+    for (QObject* child : dialog->children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (w && zx::HandleFromWidget(w) && w->isVisibleTo(dialog) && w->isEnabled() &&
+            w->focusPolicy() != Qt::NoFocus)
+            return w;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+BOOL IsDialogMessageW(HWND hDlg, MSG* lpMsg) {
+    if (!lpMsg || !IsWindow(hDlg) || lpMsg->message != WM_KEYDOWN)
+        return FALSE;
+    if (lpMsg->hwnd != hDlg && !::IsChild(hDlg, lpMsg->hwnd))
+        return FALSE;
+    HWND top = NavigationDialog(hDlg);
+    if (lpMsg->wParam == VK_ESCAPE) {
+        HWND cancel = ::GetDlgItem(top, IDCANCEL);
+        if (cancel && !::IsWindowEnabled(cancel))
+            return TRUE;
+        ::SendMessageW(top, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(cancel));
+        return TRUE;
+    }
+    if (lpMsg->wParam == VK_RETURN) {
+        HWND focus = lpMsg->hwnd;
+        const std::wstring cls = zx::WindowClassName(focus);
+        const DWORD style = zx::WindowStyle(focus);
+        if ((cls == L"Edit" || cls.rfind(L"RichEdit", 0) == 0 || cls == L"RICHEDIT50W") &&
+            (style & ES_MULTILINE) && (style & ES_WANTRETURN))
+            return FALSE;
+        int id = IDOK;
+        if (focus != top && IsPushButton(focus) && ::IsChild(top, focus)) {
+            id = ::GetDlgCtrlID(focus);
+        } else {
+            const auto def = static_cast<DWORD>(::SendMessageW(top, DM_GETDEFID, 0, 0));
+            if (HIWORD(def) == DC_HASDEFID)
+                id = LOWORD(def);
+        }
+        HWND button = ::GetDlgItem(top, id);
+        if (button && !::IsWindowEnabled(button))
+            return TRUE;
+        ::SendMessageW(top, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(button));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+ON_COMMAND(IDOK, &CDialog::OnOK)
+ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
+END_MESSAGE_MAP()
+
+CDialog::CDialog() : m_hTemplateModule(AfxGetResourceHandle()) {}
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
+    : m_nIDHelp(nIDTemplate), m_pParentWnd(pParentWnd), m_hTemplateModule(AfxGetResourceHandle()) {
+    SetTemplateName(MAKEINTRESOURCEW(nIDTemplate));
+}
+
+CDialog::CDialog(LPCWSTR lpszTemplateName, CWnd* pParentWnd)
+    : m_pParentWnd(pParentWnd), m_hTemplateModule(AfxGetResourceHandle()) {
+    SetTemplateName(lpszTemplateName);
+}
+
+CDialog::~CDialog() {
+    if (m_pModalLoop)
+        m_pModalLoop->exit(-1);
+}
+
+void CDialog::SetTemplateName(LPCWSTR lpszTemplateName) {
+    if (lpszTemplateName && !IS_INTRESOURCE(lpszTemplateName)) {
+        m_strTemplateName = lpszTemplateName;
+        m_lpszTemplateName = m_strTemplateName.c_str();
+    } else {
+        m_strTemplateName.clear();
+        m_lpszTemplateName = lpszTemplateName;
+        if (lpszTemplateName)
+            m_nIDHelp = static_cast<UINT>(reinterpret_cast<std::uintptr_t>(lpszTemplateName));
+    }
+}
+
+std::optional<zx::DialogTemplate> CDialog::LoadDialogTemplate() const {
+    if (!m_lpszTemplateName)
+        return std::nullopt;
+    const HINSTANCE modules[] = {AfxGetResourceHandle(), m_hTemplateModule, nullptr};
+    for (HINSTANCE module : modules) {
+        if (auto dlg = ReadTemplate(module, m_lpszTemplateName))
+            return dlg;
+    }
+    if (IS_INTRESOURCE(m_lpszTemplateName))
+        std::fprintf(stderr, "Dialog template %u not found or damaged\n",
+                     static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(m_lpszTemplateName)));
+    else
+        std::fprintf(stderr, "Dialog template %ls not found or damaged\n", m_lpszTemplateName);
+    return std::nullopt;
+}
+
+BOOL CDialog::Create(LPCWSTR lpszTemplateName, CWnd* pParentWnd) {
+    if (m_hWnd)
+        return FALSE;
+    SetTemplateName(lpszTemplateName);
+    if (pParentWnd)
+        m_pParentWnd = pParentWnd;
+    const auto dlg = LoadDialogTemplate();
+    if (!dlg)
+        return FALSE;
+    return CreateFromTemplate(*dlg, m_pParentWnd, (dlg->style & WS_VISIBLE) != 0);
+}
+
+BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
+    return Create(MAKEINTRESOURCEW(nIDTemplate), pParentWnd);
+}
+
+BOOL CDialog::CreateIndirect(const zx::DialogTemplate& dialogTemplate, CWnd* pParentWnd) {
+    if (m_hWnd)
+        return FALSE;
+    if (pParentWnd)
+        m_pParentWnd = pParentWnd;
+    return CreateFromTemplate(dialogTemplate, m_pParentWnd,
+                              (dialogTemplate.style & WS_VISIBLE) != 0);
+}
+
+BOOL CDialog::CreateFromTemplate(const zx::DialogTemplate& dlg, CWnd* pParentWnd, bool visible) {
+    if (m_hWnd)
+        return FALSE;
+    CWnd* parent = pParentWnd;
+    if (!parent || !parent->GetSafeHwnd())
+        parent = AfxGetMainWnd();
+    if (parent == this)
+        parent = nullptr;
+    QWidget* parentWidget = parent ? parent->GetWidget() : nullptr;
+
+    std::unique_ptr<QWidget> built = zx::DialogBuilder::build(dlg, nullptr);
+    QWidget* widget = built.get();
+    std::vector<QWidget*> controls;
+    for (QObject* child : widget->children()) {
+        if (auto* w = qobject_cast<QWidget*>(child))
+            controls.push_back(w);
+    }
+    const QSize units = zx::FontRegistry::baseUnits(zx::DialogBuilder::dialogFont(dlg));
+    m_baseUnitX = units.width() > 0 ? units.width() : 6;
+    m_baseUnitY = units.height() > 0 ? units.height() : 13;
+
+    const bool child = (dlg.style & WS_CHILD) != 0 && parentWidget;
+    if (child) {
+        widget->setParent(parentWidget);
+        widget->move(zx::DialogBuilder::toPixels(units, dlg.x, dlg.y, 0, 0).topLeft());
+    } else {
+        Qt::WindowFlags flags = Qt::Dialog;
+        if ((dlg.style & WS_CAPTION) != WS_CAPTION)
+            flags |= Qt::FramelessWindowHint;
+        widget->setParent(parentWidget ? parentWidget->window() : nullptr, flags);
+    }
+    if (!CreateForWidget(widget, L"#32770", dlg.style & ~WS_VISIBLE, dlg.exStyle))
+        return FALSE;
+    built.release(); // the window owns it now
+    widget->hide();
+
+    // Controls, in template order (their widgets were made in that order).
+    for (size_t i = 0; i < controls.size() && i < dlg.items.size(); ++i) {
+        const zx::DialogItem& item = dlg.items[i];
+        // A drop-down combo box's template height is that of its open list;
+        // closed, it is one line high, as Windows draws it.
+        if (item.kind() == zx::DialogItemClass::ComboBox && (item.style & 0x3) != CBS_SIMPLE)
+            controls[i]->resize(controls[i]->width(),
+                                std::min(controls[i]->height(), m_baseUnitY + 8));
+        if (!zx::CreateControlHandle(controls[i], item.className(), item.style, item.exStyle,
+                                     static_cast<int>(item.id)))
+            std::fprintf(stderr, "Dialog control %u could not be made\n",
+                         static_cast<unsigned>(item.id));
+    }
+    for (const zx::DialogItem& item : dlg.items) {
+        if (item.kind() == zx::DialogItemClass::Button &&
+            (item.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON && m_nDefID == 0)
+            m_nDefID = item.id;
+    }
+
+    HWND hwnd = m_hWnd;
+    QWidget* first = FirstTabStop(widget);
+    const LRESULT focusFirst =
+        SendMessageW(WM_INITDIALOG, reinterpret_cast<WPARAM>(zx::HandleFromWidget(first)), 0);
+    if (!IsWindow(hwnd))
+        return FALSE; // OnInitDialog destroyed it
+    if (focusFirst && first)
+        first->setFocus(Qt::OtherFocusReason);
+    zx::RefreshControlColours(hwnd);
+
+    if (!child) {
+        if ((dlg.style & (DS_CENTER | DS_CENTERMOUSE)) || m_bInModal) {
+            CenterWindow();
+        } else {
+            const QRect at = zx::DialogBuilder::toPixels(units, dlg.x, dlg.y, 0, 0);
+            const QPoint origin =
+                parentWidget ? parentWidget->mapToGlobal(QPoint(0, 0)) : QPoint(0, 0);
+            widget->move(origin + at.topLeft());
+        }
+    }
+    if (visible && m_nModalResult == -1)
+        ShowWindow(SW_SHOW);
+    return TRUE;
+}
+
+INT_PTR CDialog::DoModal() {
+    if (m_hWnd || m_bInModal)
+        return -1;
+    const auto dlg = LoadDialogTemplate();
+    if (!dlg)
+        return -1;
+    m_nModalResult = -1;
+    m_bInModal = true;
+
+    // Windows disables the other windows while a modal dialog runs.
+    std::vector<QPointer<QWidget>> disabled;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && top->isEnabled()) {
+            top->setEnabled(false);
+            disabled.emplace_back(top);
+        }
+    }
+    auto enableOthers = [&disabled] {
+        for (const QPointer<QWidget>& top : disabled) {
+            if (top)
+                top->setEnabled(true);
+        }
+        disabled.clear();
+    };
+
+    if (!CreateFromTemplate(*dlg, m_pParentWnd, false)) {
+        enableOthers();
+        m_bInModal = false;
+        return -1;
+    }
+    if (m_nModalResult == -1 && m_hWnd) {
+        QWidget* widget = GetWidget();
+        widget->setWindowModality(Qt::ApplicationModal);
+        ShowWindow(SW_SHOW);
+        widget->activateWindow();
+        QEventLoop loop;
+        m_pModalLoop = &loop;
+        loop.exec(QEventLoop::DialogExec);
+        m_pModalLoop = nullptr;
+    }
+    enableOthers();
+    if (m_hWnd) {
+        ShowWindow(SW_HIDE);
+        DestroyWindow();
+    }
+    m_bInModal = false;
+    return m_nModalResult;
+}
+
+void CDialog::EndDialog(int nResult) {
+    m_nModalResult = nResult;
+    if (m_bInModal) {
+        if (m_pModalLoop)
+            m_pModalLoop->exit(0);
+        return;
+    }
+    if (m_hWnd)
+        ShowWindow(SW_HIDE);
+}
+
+BOOL CDialog::OnInitDialog() {
+    if (!UpdateData(FALSE))
+        return FALSE;
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    if (!UpdateData(TRUE))
+        return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
+    if (pMsg && pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST)
+        return IsDialogMessageW(m_hWnd, pMsg);
+    return FALSE;
+}
+
+void CDialog::GotoDlgCtrl(CWnd* pWndCtrl) {
+    if (pWndCtrl)
+        pWndCtrl->SetFocus();
+}
+
+void CDialog::SetDefID(UINT nID) {
+    SendMessageW(DM_SETDEFID, nID, 0);
+}
+
+DWORD CDialog::GetDefID() const {
+    return static_cast<DWORD>(SendMessageW(DM_GETDEFID, 0, 0));
+}
+
+void CDialog::MapDialogRect(LPRECT lpRect) const {
+    if (!lpRect)
+        return;
+    const QRect r =
+        zx::DialogBuilder::toPixels(QSize(m_baseUnitX, m_baseUnitY), lpRect->left, lpRect->top,
+                                    lpRect->right - lpRect->left, lpRect->bottom - lpRect->top);
+    *lpRect = RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+BOOL CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    if (message == WM_INITDIALOG) {
+        const BOOL result = OnInitDialog();
+        if (pResult)
+            *pResult = result;
+        return TRUE;
+    }
+    if (message == WM_NCDESTROY && m_pModalLoop)
+        m_pModalLoop->exit(0); // destroyed while modal: the loop ends with it
+    return CWnd::OnWndMsg(message, wParam, lParam, pResult);
+}
+
+LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE: {
+        // The close box is the Cancel button, as in Windows' dialogs.
+        HWND cancel = ::GetDlgItem(m_hWnd, IDCANCEL);
+        if (!cancel || ::IsWindowEnabled(cancel))
+            PostMessageW(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(cancel));
+        return 0;
+    }
+    case DM_GETDEFID:
+        return MAKELONG(m_nDefID ? m_nDefID : IDOK, DC_HASDEFID);
+    case DM_SETDEFID:
+        m_nDefID = static_cast<UINT>(wParam);
+        return TRUE;
+    default:
+        return CWnd::DefWindowProc(message, wParam, lParam);
+    }
+}

@@ -1,0 +1,89 @@
+#pragma once
+// CDialog: a window built from a dialog template (DLGTEMPLATEEX or
+// DLGTEMPLATE) of a module's resources. Each control of the template becomes
+// a child window with its control class's behaviour, placed at its
+// dialog-unit rectangle converted with the dialog font's base units.
+//
+// Create makes a modeless dialog, DoModal runs one in a nested event loop
+// while the other top-level windows are disabled. A dialog without a parent
+// gets the application's main window (AfxGetMainWnd) as its parent. A
+// template with WS_CHILD becomes a child of its parent's window; any other
+// becomes a top-level window over its parent, with the template's caption.
+
+#include "platform/DialogTemplate.h"
+#include "platform/Wnd.h"
+
+#include <optional>
+#include <string>
+
+class QEventLoop;
+
+#ifndef RT_DIALOG
+#define RT_DIALOG MAKEINTRESOURCEW(5)
+#endif
+
+// Dialog navigation keys (Escape = Cancel, Enter = the default button) for
+// a dialog and the controls in it; TRUE when the message was one of them.
+BOOL IsDialogMessageW(HWND hDlg, MSG* lpMsg);
+
+class CDialog : public CWnd {
+public:
+    CDialog();
+    explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
+    explicit CDialog(LPCWSTR lpszTemplateName, CWnd* pParentWnd = nullptr);
+    ~CDialog() override;
+
+    // Modeless, from the template in the current resource module
+    // (AfxGetResourceHandle), else the module current when the object was
+    // constructed, else the executable. Shown when the template says so.
+    virtual BOOL Create(LPCWSTR lpszTemplateName, CWnd* pParentWnd = nullptr);
+    virtual BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
+    // Modeless, from a template already read.
+    BOOL CreateIndirect(const zx::DialogTemplate& dialogTemplate, CWnd* pParentWnd = nullptr);
+    // IDOK, IDCANCEL or what EndDialog was given; -1 when the dialog could
+    // not be created.
+    virtual INT_PTR DoModal();
+    // Ends a modal dialog with that result; hides a modeless one.
+    void EndDialog(int nResult);
+
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    void GotoDlgCtrl(CWnd* pWndCtrl);
+    void SetDefID(UINT nID);
+    DWORD GetDefID() const;
+    // Dialog units to pixels with this dialog's font.
+    void MapDialogRect(LPRECT lpRect) const;
+
+    LPCWSTR m_lpszTemplateName = nullptr;
+    UINT m_nIDHelp = 0;
+    CWnd* m_pParentWnd = nullptr;
+
+protected:
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // The template this dialog is made from, read from the modules in the
+    // order Create describes.
+    std::optional<zx::DialogTemplate> LoadDialogTemplate() const;
+    // Builds the window from a template: the dialog, its controls, then
+    // WM_INITDIALOG. The window is shown when visible is set.
+    BOOL CreateFromTemplate(const zx::DialogTemplate& dialogTemplate, CWnd* pParentWnd,
+                            bool visible);
+    void SetTemplateName(LPCWSTR lpszTemplateName);
+
+    HINSTANCE m_hTemplateModule = nullptr; // current resource module at construction
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    std::wstring m_strTemplateName; // a template named by a string
+    int m_nModalResult = -1;
+    bool m_bInModal = false;
+    QEventLoop* m_pModalLoop = nullptr;
+    UINT m_nDefID = 0;
+    int m_baseUnitX = 6;
+    int m_baseUnitY = 13;
+};

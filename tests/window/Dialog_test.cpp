@@ -1,0 +1,331 @@
+#include "platform/DataExchange.h"
+#include "platform/Dialog.h"
+#include "platform/DialogBuilder.h"
+#include "platform/FontRegistry.h"
+#include "platform/Resources.h"
+#include "support/RenderPng.h"
+#include "window/data/window_ids.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <span>
+
+namespace {
+
+zx::DialogTemplate ReadTemplate(UINT id) {
+    HRSRC res = FindResourceW(nullptr, MAKEINTRESOURCEW(id), RT_DIALOG);
+    EXPECT_NE(res, nullptr);
+    const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, res)));
+    auto dlg = zx::ParseDialogTemplate(std::span<const BYTE>(bytes, SizeofResource(nullptr, res)));
+    EXPECT_TRUE(dlg.has_value());
+    return dlg.value_or(zx::DialogTemplate{});
+}
+
+QWidget* Item(HWND dlg, int id) {
+    return zx::WidgetFromHandle(::GetDlgItem(dlg, id));
+}
+
+void Click(HWND dlg, int id) {
+    auto* button = qobject_cast<QAbstractButton*>(Item(dlg, id));
+    ASSERT_NE(button, nullptr) << id;
+    button->click();
+}
+
+void Key(QWidget* target, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+}
+
+class CTestDialog : public CDialog {
+public:
+    explicit CTestDialog(CWnd* parent = nullptr) : CDialog(IDD_WIN_MODAL, parent) {}
+
+    CWnd m_cCombo;
+    int m_iSelection = 1;
+    int m_bFilter = 0;
+    int m_nInit = 0;
+    int m_nChecks = 0;
+    int m_nSelChanges = 0;
+    int m_nOk = 0;
+
+    BOOL OnInitDialog() override {
+        ++m_nInit;
+        for (const wchar_t* text : {L"Zero", L"One", L"Two"})
+            SendDlgItemMessageW(IDC_WIN_COMBO, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        return CDialog::OnInitDialog();
+    }
+    void OnOK() override {
+        ++m_nOk;
+        CDialog::OnOK();
+    }
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override {
+        DDX_Control(pDX, IDC_WIN_COMBO, m_cCombo);
+        DDX_CBIndex(pDX, IDC_WIN_COMBO, m_iSelection);
+        DDX_Check(pDX, IDC_WIN_CHECK, m_bFilter);
+    }
+    afx_msg void OnCheckClicked() { ++m_nChecks; }
+    afx_msg void OnComboChanged() { ++m_nSelChanges; }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CTestDialog, CDialog)
+ON_BN_CLICKED(IDC_WIN_CHECK, &CTestDialog::OnCheckClicked)
+ON_CBN_SELCHANGE(IDC_WIN_COMBO, &CTestDialog::OnComboChanged)
+END_MESSAGE_MAP()
+
+} // namespace
+
+// Every control of the template is a child window of the kind, id, place,
+// styles and text the template gives it.
+TEST(Dialog, BuildsTemplateControlsAsWindows) {
+    const zx::DialogTemplate tpl = ReadTemplate(IDD_WIN_MODAL);
+    ASSERT_EQ(tpl.items.size(), 10u);
+    CTestDialog dlg;
+    ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
+    HWND hwnd = dlg.GetSafeHwnd();
+    ASSERT_TRUE(IsWindow(hwnd));
+    EXPECT_EQ(dlg.m_nInit, 1);
+
+    wchar_t cls[64];
+    ASSERT_GT(GetClassNameW(hwnd, cls, 64), 0);
+    EXPECT_STREQ(cls, L"#32770");
+    CString caption;
+    dlg.GetWindowTextW(caption);
+    EXPECT_EQ(caption, L"Window test");
+    // No WS_VISIBLE in the template: created hidden.
+    EXPECT_FALSE(dlg.IsWindowVisible());
+
+    const QSize units = zx::FontRegistry::baseUnits(zx::DialogBuilder::dialogFont(tpl));
+    const std::map<DWORD, std::wstring> classes = {
+        {IDC_WIN_COMBO, L"ComboBox"}, {IDC_WIN_CHECK, L"Button"},
+        {IDC_WIN_GROUP, L"Button"},   {IDC_WIN_EDIT, L"Edit"},
+        {IDC_WIN_TEXT, L"Static"},    {IDC_WIN_PROGRESS, L"msctls_progress32"},
+        {IDC_WIN_FRAME, L"Static"},   {IDOK, L"Button"},
+        {IDCANCEL, L"Button"},        {IDC_WIN_APPLY, L"Button"}};
+    for (const zx::DialogItem& item : tpl.items) {
+        CWnd* control = dlg.GetDlgItem(static_cast<int>(item.id));
+        ASSERT_NE(control, nullptr) << item.id;
+        EXPECT_EQ(control->GetDlgCtrlID(), static_cast<int>(item.id));
+        ASSERT_GT(GetClassNameW(control->GetSafeHwnd(), cls, 64), 0);
+        EXPECT_EQ(std::wstring(cls), classes.at(item.id)) << item.id;
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(control->GetSafeHwnd(), GWL_STYLE)), item.style)
+            << item.id;
+        EXPECT_EQ(control->GetParent(), &dlg);
+
+        CRect rect;
+        control->GetWindowRect(&rect);
+        dlg.ScreenToClient(&rect);
+        const QRect expected = zx::DialogBuilder::toPixels(units, item.x, item.y, item.cx, item.cy);
+        EXPECT_NEAR(rect.left, expected.left(), 1) << item.id;
+        EXPECT_NEAR(rect.top, expected.top(), 1) << item.id;
+        EXPECT_NEAR(rect.Width(), expected.width(), 1) << item.id;
+        // Windows gives a drop-down list the height of its closed box.
+        if (item.id != IDC_WIN_COMBO) {
+            EXPECT_NEAR(rect.Height(), expected.height(), 1) << item.id;
+        }
+    }
+    CRect client;
+    dlg.GetClientRect(&client);
+    EXPECT_EQ(client.Size(), CSize(zx::DialogBuilder::toPixels(units, 0, 0, 220, 130).width(),
+                                   zx::DialogBuilder::toPixels(units, 0, 0, 220, 130).height()));
+
+    CString text;
+    dlg.GetDlgItemTextW(IDOK, text);
+    EXPECT_EQ(text, L"OK");
+    dlg.GetDlgItemTextW(IDC_WIN_TEXT, text);
+    EXPECT_EQ(text, L"Progress of the run:");
+    EXPECT_FALSE(dlg.GetDlgItem(IDC_WIN_APPLY)->IsWindowEnabled());
+    EXPECT_TRUE(dlg.GetDlgItem(IDOK)->IsWindowEnabled());
+    EXPECT_EQ(LOWORD(dlg.GetDefID()), IDOK);
+    EXPECT_EQ(dlg.GetDlgItem(4242), nullptr);
+
+    // The base OnInitDialog pushed the members into the controls.
+    EXPECT_EQ(dlg.SendDlgItemMessageW(IDC_WIN_COMBO, CB_GETCURSEL), 1);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_WIN_CHECK), 0u);
+
+    dlg.ShowWindow(SW_SHOW);
+    const std::string png = zxtest::RenderPng(hwnd, "window_dialog");
+    EXPECT_FALSE(png.empty());
+}
+
+TEST(Dialog, UpdateDataMovesValuesBothWays) {
+    CTestDialog dlg;
+    ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
+    // DDX_Control gave the member the dialog's control.
+    EXPECT_EQ(dlg.m_cCombo.GetSafeHwnd(), ::GetDlgItem(dlg.GetSafeHwnd(), IDC_WIN_COMBO));
+    EXPECT_EQ(dlg.GetDlgItem(IDC_WIN_COMBO), &dlg.m_cCombo);
+
+    dlg.m_iSelection = 2;
+    dlg.m_bFilter = 1;
+    ASSERT_TRUE(dlg.UpdateData(FALSE));
+    EXPECT_EQ(qobject_cast<QComboBox*>(Item(dlg.GetSafeHwnd(), IDC_WIN_COMBO))->currentIndex(), 2);
+    EXPECT_TRUE(qobject_cast<QCheckBox*>(Item(dlg.GetSafeHwnd(), IDC_WIN_CHECK))->isChecked());
+
+    qobject_cast<QComboBox*>(Item(dlg.GetSafeHwnd(), IDC_WIN_COMBO))->setCurrentIndex(0);
+    qobject_cast<QCheckBox*>(Item(dlg.GetSafeHwnd(), IDC_WIN_CHECK))->setChecked(false);
+    ASSERT_TRUE(dlg.UpdateData(TRUE));
+    EXPECT_EQ(dlg.m_iSelection, 0);
+    EXPECT_EQ(dlg.m_bFilter, 0);
+}
+
+// A DoDataExchange naming a control the template lacks fails the exchange
+// instead of crashing.
+TEST(Dialog, UpdateDataFailsForMissingControl) {
+    struct CBroken : CDialog {
+        CBroken() : CDialog(IDD_WIN_MODAL) {}
+        int m_value = 0;
+        void DoDataExchange(CDataExchange* pDX) override { DDX_Check(pDX, 4242, m_value); }
+    } dlg;
+    // OnInitDialog's exchange fails, so the dialog is created but reports it.
+    ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
+    EXPECT_FALSE(dlg.UpdateData(TRUE));
+    EXPECT_FALSE(dlg.UpdateData(FALSE));
+}
+
+TEST(Dialog, NotificationsReachTheMessageMap) {
+    CTestDialog dlg;
+    ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
+    Click(dlg.GetSafeHwnd(), IDC_WIN_CHECK);
+    EXPECT_EQ(dlg.m_nChecks, 1);
+    auto* combo = qobject_cast<QComboBox*>(Item(dlg.GetSafeHwnd(), IDC_WIN_COMBO));
+    ASSERT_NE(combo, nullptr);
+    combo->setCurrentIndex(2);
+    emit combo->activated(2); // what the user's choice in the list does
+    EXPECT_EQ(dlg.m_nSelChanges, 1);
+    // A command for an id nobody maps goes nowhere.
+    dlg.SendMessageW(WM_COMMAND, MAKEWPARAM(4242, BN_CLICKED), 0);
+    EXPECT_EQ(dlg.m_nChecks, 1);
+}
+
+TEST(Dialog, ModalEndsThroughOkAndCancel) {
+    CWnd main;
+    ASSERT_TRUE(main.CreateEx(0, L"Main", L"Main", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200),
+                              nullptr, 0));
+    zx::SetMainWnd(&main);
+
+    {
+        CTestDialog dlg;
+        bool mainDisabled = false;
+        int shownSelection = -1;
+        QTimer::singleShot(0, [&] {
+            mainDisabled = !main.IsWindowEnabled();
+            auto* combo = qobject_cast<QComboBox*>(Item(dlg.GetSafeHwnd(), IDC_WIN_COMBO));
+            shownSelection = combo->currentIndex();
+            combo->setCurrentIndex(2);
+            qobject_cast<QCheckBox*>(Item(dlg.GetSafeHwnd(), IDC_WIN_CHECK))->setChecked(true);
+            Click(dlg.GetSafeHwnd(), IDOK);
+        });
+        EXPECT_EQ(dlg.DoModal(), IDOK);
+        EXPECT_TRUE(mainDisabled);
+        EXPECT_TRUE(main.IsWindowEnabled());
+        EXPECT_EQ(shownSelection, 1);
+        // OnOK saved the controls into the members before the window went.
+        EXPECT_EQ(dlg.m_iSelection, 2);
+        EXPECT_EQ(dlg.m_bFilter, 1);
+        EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
+    }
+    {
+        CTestDialog dlg;
+        HWND seen = nullptr;
+        HWND parent = nullptr;
+        QTimer::singleShot(0, [&] {
+            seen = dlg.GetSafeHwnd();
+            parent = ::GetParent(seen);
+            Click(seen, IDCANCEL);
+        });
+        EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+        EXPECT_EQ(parent, main.GetSafeHwnd()); // no parent given: the main window
+        EXPECT_FALSE(IsWindow(seen));
+        EXPECT_EQ(dlg.m_nOk, 0);
+    }
+    {
+        // The keyboard: Enter presses the default button, Escape cancels.
+        CTestDialog enter;
+        QTimer::singleShot(0,
+                           [&] { Key(Item(enter.GetSafeHwnd(), IDC_WIN_COMBO), Qt::Key_Return); });
+        EXPECT_EQ(enter.DoModal(), IDOK);
+        EXPECT_EQ(enter.m_nOk, 1);
+        CTestDialog escape;
+        QTimer::singleShot(0,
+                           [&] { Key(Item(escape.GetSafeHwnd(), IDC_WIN_CHECK), Qt::Key_Escape); });
+        EXPECT_EQ(escape.DoModal(), IDCANCEL);
+        EXPECT_EQ(escape.m_nOk, 0);
+        CTestDialog ended;
+        QTimer::singleShot(0, [&] { ended.EndDialog(42); });
+        EXPECT_EQ(ended.DoModal(), 42);
+    }
+    zx::SetMainWnd(nullptr);
+}
+
+TEST(Dialog, ModelessEndDialogHidesAndChildTemplatesEmbed) {
+    CWnd main;
+    ASSERT_TRUE(main.CreateEx(0, L"Main", L"Main", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200),
+                              nullptr, 0));
+    zx::SetMainWnd(&main);
+    CTestDialog dlg;
+    ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
+    dlg.ShowWindow(SW_SHOW);
+    ASSERT_TRUE(dlg.IsWindowVisible());
+    dlg.EndDialog(IDOK);
+    EXPECT_FALSE(dlg.IsWindowVisible());
+    EXPECT_TRUE(IsWindow(dlg.GetSafeHwnd()));
+
+    // A plain DLGTEMPLATE with WS_CHILD | WS_VISIBLE, without a parent: a
+    // visible child of the main window at its template place.
+    CDialog child(IDD_WIN_CHILD);
+    ASSERT_TRUE(child.Create(IDD_WIN_CHILD));
+    EXPECT_EQ(child.GetParent(), &main);
+    EXPECT_TRUE(child.IsWindowVisible());
+    CRect rect;
+    child.GetWindowRect(&rect);
+    main.ScreenToClient(&rect);
+    const QSize units = zx::FontRegistry::baseUnits(zx::FontRegistry::font("Tahoma", 8));
+    EXPECT_EQ(rect.TopLeft(), CPoint(zx::DialogBuilder::toPixels(units, 10, 20, 0, 0).left(),
+                                     zx::DialogBuilder::toPixels(units, 10, 20, 0, 0).top()));
+    zx::SetMainWnd(nullptr);
+    // A template that does not exist: no window, a failure.
+    CDialog missing(4711);
+    EXPECT_FALSE(missing.Create(4711));
+    EXPECT_EQ(missing.DoModal(), -1);
+}
+
+// Windows of a destroyed dialog are gone: their handles are invalid, their
+// objects detached, and messages to them fail.
+TEST(Dialog, DestroyedWindowsLeaveInvalidHandles) {
+    CTestDialog dlg;
+    ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
+    HWND hwnd = dlg.GetSafeHwnd();
+    CWnd* text = dlg.GetDlgItem(IDC_WIN_TEXT);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(dlg.GetDlgItem(IDC_WIN_TEXT), text); // one object per window
+    HWND hText = text->GetSafeHwnd();
+    text->SetWindowTextW(L"Changed");
+    CString read;
+    dlg.GetDlgItem(IDC_WIN_TEXT)->GetWindowTextW(read);
+    EXPECT_EQ(read, L"Changed");
+    HWND hCombo = dlg.m_cCombo.GetSafeHwnd();
+
+    ASSERT_TRUE(dlg.DestroyWindow());
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_FALSE(IsWindow(hText));
+    EXPECT_FALSE(IsWindow(hCombo));
+    EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
+    EXPECT_EQ(dlg.m_cCombo.GetSafeHwnd(), nullptr);
+    EXPECT_EQ(CWnd::FromHandle(hwnd), nullptr);
+    EXPECT_EQ(CWnd::FromHandle(hText), nullptr);
+    EXPECT_FALSE(PostMessageW(hwnd, WM_USER, 0, 0));
+    EXPECT_EQ(zx::WidgetFromHandle(hText), nullptr);
+    // The object can make a new window.
+    ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
+    EXPECT_NE(dlg.GetSafeHwnd(), hwnd);
+}
