@@ -6,8 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -221,4 +224,29 @@ TEST(Resources, ResourceModuleDefaultsToTheLibrary) {
     if (!GetModuleHandleW(L"libzarvexapp.so")) { // unloaded: the executable stands in
         EXPECT_EQ(AfxGetResourceHandle(), GetModuleHandleW(nullptr));
     }
+}
+
+// Threads loading, reading and freeing the same plug-in at once: each holds
+// its own reference, so what it found stays valid until it frees it, however
+// often the others unload and reload the module meanwhile.
+TEST(Resources, ConcurrentLoadsLookupsAndUnloads) {
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&failures] {
+            for (int i = 0; i < 100; ++i) {
+                HMODULE module = LoadLibraryW(L"fixture_resources.cap");
+                HRSRC text = FindResourceW(module, L"#100", L"TEXT");
+                wchar_t buffer[64];
+                if (!module || !text || bytesOf(module, text) != kDescription ||
+                    LoadStringW(module, IDS_FIXTURE_GREETING, buffer, 64) != 22 ||
+                    !FreeLibrary(module))
+                    ++failures;
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(GetModuleHandleW(L"fixture_resources.cap"), nullptr);
 }
