@@ -218,6 +218,10 @@ void AskColours(HWND window, UINT msg, HWND about) {
     QWidget* target = Widget(about); // the handler may have destroyed it
     if (!target)
         return;
+    // Push buttons draw themselves in the system's colours whatever the
+    // answer, as Windows' do.
+    if (msg == WM_CTLCOLORBTN)
+        return;
     const bool entry = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX;
     const COLORREF back = GetSysColor(entry ? COLOR_WINDOW : COLOR_BTNFACE);
     const bool systemAnswer =
@@ -232,7 +236,18 @@ void AskColours(HWND window, UINT msg, HWND about) {
         }
         return;
     }
-    ApplyCtlColor(target, dc, brush);
+    if (msg == WM_CTLCOLORDLG) {
+        // Only the dialog's own background: its other roles would pass on to
+        // every control inside, which asks for its colours itself.
+        if (const auto colour = BrushColor(brush)) {
+            QPalette palette = target->palette();
+            palette.setColor(QPalette::Window, ToQColor(*colour));
+            target->setPalette(palette);
+            target->setAutoFillBackground(true);
+        }
+    } else {
+        ApplyCtlColor(target, dc, brush);
+    }
     target->setProperty(kColouredProperty, true);
 }
 

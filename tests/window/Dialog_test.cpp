@@ -1,3 +1,4 @@
+#include "platform/Brush.h"
 #include "platform/DataExchange.h"
 #include "platform/Dialog.h"
 #include "platform/DialogBuilder.h"
@@ -10,12 +11,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QKeyEvent>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <span>
+#include <vector>
 
 namespace {
 
@@ -328,4 +332,85 @@ TEST(Dialog, DestroyedWindowsLeaveInvalidHandles) {
     // The object can make a new window.
     ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
     EXPECT_NE(dlg.GetSafeHwnd(), hwnd);
+}
+
+namespace {
+
+// Colours, background, painting and cursor handlers, as the library's main
+// area writes them.
+class CColourDialog : public CDialog {
+public:
+    CColourDialog() : CDialog(IDD_WIN_MODAL), m_brush(RGB(0xFF, 0xFF, 0x00)) {}
+    CBrush m_brush;
+    int m_nErase = 0;
+    int m_nPaint = 0;
+    int m_nCursor = 0;
+    std::vector<UINT> m_kinds;
+
+protected:
+    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+        m_kinds.push_back(nCtlColor);
+        const HBRUSH standard = CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+        wchar_t cls[MAX_PATH];
+        if (!GetClassNameW(pWnd->GetSafeHwnd(), cls, MAX_PATH) || std::wstring(cls) == L"Edit" ||
+            std::wstring(cls) == L"ComboBox")
+            return standard;
+        pDC->SetBkColor(RGB(0xFF, 0xFF, 0x00));
+        return m_brush;
+    }
+    afx_msg BOOL OnEraseBkgnd(CDC* pDC) {
+        ++m_nErase;
+        CRect rect;
+        GetClientRect(&rect);
+        pDC->FillRect(&rect, &m_brush);
+        return TRUE;
+    }
+    afx_msg void OnPaint() { ++m_nPaint; }
+    afx_msg BOOL OnSetCursor(CWnd*, UINT nHitTest, UINT message) {
+        ++m_nCursor;
+        EXPECT_EQ(nHitTest, static_cast<UINT>(HTCLIENT));
+        EXPECT_EQ(message, static_cast<UINT>(WM_MOUSEMOVE));
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CColourDialog, CDialog)
+ON_WM_CTLCOLOR()
+ON_WM_ERASEBKGND()
+ON_WM_PAINT()
+ON_WM_SETCURSOR()
+END_MESSAGE_MAP()
+
+} // namespace
+
+TEST(Dialog, ColoursPaintingAndCursorGoThroughTheMessageMap) {
+    CColourDialog dlg;
+    ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
+    dlg.ShowWindow(SW_SHOW);
+    // Every control that asks, and the dialog itself.
+    EXPECT_NE(std::find(dlg.m_kinds.begin(), dlg.m_kinds.end(), UINT{CTLCOLOR_STATIC}),
+              dlg.m_kinds.end());
+    EXPECT_NE(std::find(dlg.m_kinds.begin(), dlg.m_kinds.end(), UINT{CTLCOLOR_DLG}),
+              dlg.m_kinds.end());
+    EXPECT_NE(std::find(dlg.m_kinds.begin(), dlg.m_kinds.end(), UINT{CTLCOLOR_BTN}),
+              dlg.m_kinds.end());
+    const QColor yellow(0xFF, 0xFF, 0x00);
+    EXPECT_EQ(Item(dlg.GetSafeHwnd(), IDC_WIN_TEXT)->palette().color(QPalette::Window), yellow);
+    EXPECT_NE(Item(dlg.GetSafeHwnd(), IDC_WIN_EDIT)->palette().color(QPalette::Base), yellow);
+
+    const std::string png = zxtest::RenderPng(dlg.GetSafeHwnd(), "window_dialog_coloured");
+    ASSERT_FALSE(png.empty());
+    EXPECT_GE(dlg.m_nErase, 1);
+    EXPECT_GE(dlg.m_nPaint, 1);
+    // The background the erase handler painted is what the user sees.
+    const QImage picture(QString::fromStdString(png));
+    EXPECT_EQ(picture.pixelColor(picture.width() - 2, picture.height() / 2 + 3), yellow);
+
+    QWidget* text = Item(dlg.GetSafeHwnd(), IDC_WIN_TEXT);
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(text, &enter);
+    EXPECT_EQ(dlg.m_nCursor, 1);
+    EXPECT_EQ(text->cursor().shape(), Qt::PointingHandCursor);
 }
