@@ -1,5 +1,6 @@
 #include "cmnctrls/Registry.h"
 
+#include "platform/ComboBox.h"
 #include "platform/Files.h"
 
 #include <QByteArray>
@@ -400,6 +401,33 @@ bool CRegistry::RegistryAccess(const wchar_t* name, int& value, int /*reserved*/
 
 bool CRegistry::RegistryAccess(const wchar_t* name, unsigned int& value, int /*reserved*/) {
     return Exchange32(name, value, false);
+}
+
+bool CRegistry::RegistryAccess(const wchar_t* name, CComboBox& combo, int* index, CString* text,
+                               int /*reserved*/, int /*reserved2*/) {
+    if (!combo.GetSafeHwnd())
+        return false; // a box without its window has no selection to keep
+    const bool isRead = m_p->mode == kRead;
+    auto word = static_cast<unsigned int>(combo.GetCurSel());
+    const bool exchanged = Exchange32(name, word, true);
+    if (exchanged && isRead) {
+        const int stored = static_cast<int>(word);
+        if (stored == CB_ERR || (stored >= 0 && stored < combo.GetCount()))
+            combo.SetCurSel(stored);
+    }
+    const int selection = combo.GetCurSel();
+    if (index)
+        *index = selection;
+    if (text)
+        combo.GetLBText(selection, *text);
+    return exchanged;
+}
+
+bool CRegistry::RegistryAccess(const wchar_t* name, CComboBox* combo, int* index, CString* text,
+                               int reserved, int reserved2) {
+    if (!combo)
+        return false;
+    return RegistryAccess(name, *combo, index, text, reserved, reserved2);
 }
 
 bool CRegistry::Exchange32(const wchar_t* name, unsigned int& word, bool asSigned) {

@@ -27,6 +27,9 @@
 
 #include <QString>
 
+class CComboBox;
+class CString;
+
 #include <memory>
 
 class CRegistry {
@@ -53,6 +56,15 @@ public:
     // argument is accepted for existing callers and has no effect.
     bool RegistryAccess(const wchar_t* name, int& value, int reserved = -1);
     bool RegistryAccess(const wchar_t* name, unsigned int& value, int reserved = -1);
+    // A combo box's selection (its index; -1 for none). Read mode selects
+    // the stored index when the box has such an item, or clears the
+    // selection for a stored -1; an index beyond the items leaves the box
+    // alone. When given, index and text receive the selection and its text
+    // after the exchange. The trailing arguments have no effect.
+    bool RegistryAccess(const wchar_t* name, CComboBox& combo, int* index = nullptr,
+                        CString* text = nullptr, int reserved = -1, int reserved2 = -1);
+    bool RegistryAccess(const wchar_t* name, CComboBox* combo, int* index = nullptr,
+                        CString* text = nullptr, int reserved = -1, int reserved2 = -1);
 
     // Redirects every CRegistry to the INI file iniPath (an empty path
     // restores the default file); keys opened afterwards use it.

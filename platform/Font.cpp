@@ -22,12 +22,18 @@ QFont FontFromLogFont(const LOGFONTW& lf) {
     if (height < 0) {
         font.setPixelSize(-height);
     } else if (height > 0) {
-        // A positive height is the cell (ascent + descent): find the
-        // character height that fills it.
+        // A positive height is the cell (ascent + descent): the largest
+        // character height whose cell fits it, as Windows' font mapper picks.
         font.setPixelSize(height);
         const int cell = QFontMetrics(font).height();
-        if (cell > 0 && cell != height)
-            font.setPixelSize(std::max(1, (height * height + cell / 2) / cell));
+        const int estimate = cell > 0 ? std::max(1, (height * height + cell / 2) / cell) : height;
+        int best = 0;
+        for (int size = std::max(1, estimate - 2); size <= estimate + 2; ++size) {
+            font.setPixelSize(size);
+            if (QFontMetrics(font).height() <= height)
+                best = size;
+        }
+        font.setPixelSize(best > 0 ? best : std::max(1, estimate));
     }
     return font;
 }

@@ -1,0 +1,281 @@
+// The control classes on real control windows: what the user does reaches
+// the parent window as WM_COMMAND notifications (and what the program does
+// does not), and the classes' methods drive the controls.
+
+#include "platform/Button.h"
+#include "platform/ComboBox.h"
+#include "platform/Edit.h"
+#include "platform/ProgressCtrl.h"
+#include "platform/Rect.h"
+#include "platform/RichEditCtrl.h"
+#include "platform/Static.h"
+#include "platform/rc/zxres.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Notification {
+    int id;
+    int code;
+    HWND from;
+};
+
+class CParent : public CWnd {
+public:
+    std::vector<Notification> heard;
+
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+        heard.push_back({LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)});
+        return TRUE;
+    }
+    int count(int id, int code) const {
+        int n = 0;
+        for (const auto& h : heard)
+            n += h.id == id && h.code == code;
+        return n;
+    }
+};
+
+struct Controls : ::testing::Test {
+    CParent parent;
+    void SetUp() override {
+        ASSERT_TRUE(parent.CreateEx(0, L"ZxWindow", L"Controls", WS_POPUP | WS_VISIBLE,
+                                    CRect(0, 0, 420, 300), nullptr, 0));
+    }
+    void TearDown() override { parent.DestroyWindow(); }
+};
+
+void Key(QWidget* target, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+}
+
+TEST_F(Controls, ButtonClicksReachTheParentAndOnlyAutoBoxesCheckThemselves) {
+    CButton push, autoBox, manualBox;
+    ASSERT_TRUE(push.Create(L"&Load", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON,
+                            CRect(10, 10, 90, 33), &parent, 1));
+    ASSERT_TRUE(autoBox.Create(L"Filter", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX,
+                               CRect(10, 40, 150, 56), &parent, 1028));
+    ASSERT_TRUE(manualBox.Create(L"Manual", WS_CHILD | WS_VISIBLE | BS_CHECKBOX,
+                                 CRect(10, 60, 150, 76), &parent, 1029));
+    qobject_cast<QPushButton*>(push.GetWidget())->click();
+    push.Click();
+    EXPECT_EQ(parent.count(1, BN_CLICKED), 2);
+    ASSERT_FALSE(parent.heard.empty());
+    EXPECT_EQ(parent.heard.back().from, push.GetSafeHwnd());
+
+    auto* box = qobject_cast<QCheckBox*>(autoBox.GetWidget());
+    ASSERT_NE(box, nullptr);
+    box->click();
+    EXPECT_EQ(autoBox.GetCheck(), BST_CHECKED);
+    EXPECT_EQ(parent.count(1028, BN_CLICKED), 1);
+    autoBox.SetCheck(BST_UNCHECKED); // the program's change is not notified
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_EQ(parent.count(1028, BN_CLICKED), 1);
+
+    manualBox.Click();
+    EXPECT_EQ(parent.count(1029, BN_CLICKED), 1);
+    EXPECT_EQ(manualBox.GetCheck(), BST_UNCHECKED); // its owner decides
+    manualBox.SetCheck(BST_CHECKED);
+    manualBox.Click();
+    EXPECT_EQ(manualBox.GetCheck(), BST_CHECKED);
+}
+
+TEST_F(Controls, OnlyTheUsersComboChoiceIsASelectionChange) {
+    CComboBox combo;
+    ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL,
+                             CRect(10, 10, 200, 200), &parent, 1017));
+    for (const wchar_t* text : {L"Pelmarin EVB", L"Pelmarin DK", L"Simulated board"})
+        combo.AddString(text);
+    combo.SetItemData(2, 42);
+    EXPECT_EQ(combo.SelectString(-1, L"pelmarin e"), 1);
+    EXPECT_EQ(parent.count(1017, CBN_SELCHANGE), 0);
+
+    Key(combo.GetWidget(), Qt::Key_Down); // the user moves to the next item
+    EXPECT_EQ(combo.GetCurSel(), 2);
+    EXPECT_EQ(combo.GetItemData(combo.GetCurSel()), 42u);
+    EXPECT_EQ(parent.count(1017, CBN_SELCHANGE), 1);
+    CString text;
+    combo.GetLBText(combo.GetCurSel(), text);
+    EXPECT_EQ(text, L"Simulated board");
+    combo.GetLBText(9, text);
+    EXPECT_TRUE(text.IsEmpty());
+    EXPECT_EQ(combo.FindStringExact(-1, L"PELMARIN DK"), 0);
+    EXPECT_EQ(combo.DeleteString(0), 2);
+    EXPECT_EQ(combo.GetCurSel(), 1);
+    combo.ResetContent();
+    EXPECT_EQ(combo.GetCount(), 0);
+    EXPECT_EQ(combo.GetCurSel(), CB_ERR);
+}
+
+TEST_F(Controls, EditChangesAndStaticClicksAreNotified) {
+    CEdit edit;
+    ASSERT_TRUE(
+        edit.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 200, 30), &parent, 1026));
+    edit.SetWindowTextW(L"abc");
+    EXPECT_GE(parent.count(1026, EN_CHANGE), 1);
+    edit.SetSel(1, 2);
+    edit.ReplaceSel(L"XY");
+    CString text;
+    edit.GetWindowTextW(text);
+    EXPECT_EQ(text, L"aXYc");
+    EXPECT_EQ(edit.GetLineCount(), 1);
+    edit.SetReadOnly(TRUE);
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(edit.GetWidget())->isReadOnly());
+
+    CEdit multi;
+    ASSERT_TRUE(multi.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY,
+                             CRect(10, 40, 200, 100), &parent, 1030));
+    multi.SetWindowTextW(L"one\r\ntwo");
+    multi.GetWindowTextW(text);
+    EXPECT_EQ(text, L"one\r\ntwo");
+    EXPECT_EQ(multi.GetLineCount(), 2);
+    wchar_t line[16] = {};
+    EXPECT_EQ(multi.GetLine(1, line, 15), 3);
+    EXPECT_EQ(std::wstring(line, 3), L"two");
+
+    CStatic plain, notify;
+    ASSERT_TRUE(
+        plain.Create(L"&Plain", WS_CHILD | WS_VISIBLE, CRect(10, 110, 100, 125), &parent, 1031));
+    ASSERT_TRUE(notify.Create(L"Notify", WS_CHILD | WS_VISIBLE | SS_NOTIFY,
+                              CRect(10, 130, 100, 145), &parent, 1032));
+    EXPECT_EQ(qobject_cast<QLabel*>(plain.GetWidget())->text(), QStringLiteral("Plain"));
+    plain.SetWindowTextW(L"&Other && more");
+    EXPECT_EQ(qobject_cast<QLabel*>(plain.GetWidget())->text(), QStringLiteral("Other & more"));
+    plain.GetWindowTextW(text);
+    EXPECT_EQ(text, L"&Other && more"); // the text keeps its mnemonic marks
+    for (CStatic* s : {&plain, &notify}) {
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(s->GetWidget(), &release);
+    }
+    EXPECT_EQ(parent.count(1031, STN_CLICKED), 0);
+    EXPECT_EQ(parent.count(1032, STN_CLICKED), 1);
+}
+
+TEST_F(Controls, ProgressAndRichEditMethods) {
+    CProgressCtrl progress;
+    ASSERT_TRUE(
+        progress.Create(WS_CHILD | WS_VISIBLE | PBS_SMOOTH, CRect(10, 10, 200, 30), &parent, 1022));
+    progress.SetRange(0, 200);
+    EXPECT_EQ(progress.SetPos(150), 0);
+    progress.SetStep(60);
+    EXPECT_EQ(progress.StepIt(), 150);
+    EXPECT_EQ(progress.GetPos(), 10);
+    int low = -1, high = -1;
+    progress.GetRange(low, high);
+    EXPECT_EQ(low, 0);
+    EXPECT_EQ(high, 200);
+    EXPECT_EQ(qobject_cast<QProgressBar*>(progress.GetWidget())->value(), 10);
+
+    CRichEditCtrl rich;
+    ASSERT_TRUE(rich.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | WS_VSCROLL,
+                            CRect(10, 40, 400, 200), &parent, 1013));
+    struct Source {
+        const char* bytes;
+        size_t at = 0;
+    } source{"{\\rtf1 Features of <target1>\\par line two}"};
+    EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&source), 0,
+                  [](DWORD_PTR cookie, BYTE* buffer, LONG size, LONG* got) -> DWORD {
+                      auto* s = reinterpret_cast<Source*>(cookie);
+                      const size_t n =
+                          std::min(std::strlen(s->bytes + s->at), static_cast<size_t>(size));
+                      std::memcpy(buffer, s->bytes + s->at, n);
+                      s->at += n;
+                      *got = static_cast<LONG>(n);
+                      return 0;
+                  }};
+    EXPECT_EQ(rich.StreamIn(0x12, es), 30);
+    EXPECT_EQ(rich.GetTextLength(), 30);
+    EXPECT_EQ(rich.GetLineCount(), 2);
+    EXPECT_EQ(rich.LineIndex(1), 22);
+    EXPECT_EQ(rich.LineFromChar(25), 1);
+    wchar_t buffer[201] = {};
+    const int n = rich.GetLine(0, buffer, 200);
+    EXPECT_EQ(std::wstring(buffer, static_cast<size_t>(n)), L"Features of <target1>\r");
+    FINDTEXTEXW find{{0, -1}, L"<target1>", {}};
+    EXPECT_EQ(rich.FindText(FR_DOWN, &find), 12);
+    rich.SetSel(find.chrgText.cpMin, find.chrgText.cpMax);
+    rich.ReplaceSel(L"the board");
+    CString all;
+    EXPECT_EQ(rich.GetTextRange(0, -1, all), 30);
+    EXPECT_EQ(all, L"Features of the board\rline two");
+    long start = 0, end = 0;
+    rich.SetSel(0, -1);
+    rich.GetSel(start, end);
+    EXPECT_EQ(end, 30);
+    rich.SetReadOnly(FALSE);
+    rich.Clear();
+    EXPECT_EQ(rich.GetTextLength(), 0);
+}
+
+TEST_F(Controls, RendersAControlSet) {
+    CButton group, check, ok;
+    CComboBox combo;
+    CProgressCtrl progress;
+    CRichEditCtrl rich;
+    CStatic caption;
+    ASSERT_TRUE(group.Create(L"Target platform", WS_CHILD | WS_VISIBLE | BS_GROUPBOX,
+                             CRect(8, 8, 412, 120), &parent, 0xFFFF));
+    ASSERT_TRUE(check.Create(L"Target platform filter", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX,
+                             CRect(20, 30, 220, 46), &parent, 1028));
+    ASSERT_TRUE(caption.Create(L"Daughter-card:", WS_CHILD | WS_VISIBLE, CRect(20, 54, 200, 70),
+                               &parent, 1032));
+    ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_SORT,
+                             CRect(20, 74, 400, 96), &parent, 1029));
+    ASSERT_TRUE(progress.Create(WS_CHILD | WS_VISIBLE | PBS_SMOOTH, CRect(8, 128, 412, 146),
+                                &parent, 1022));
+    ASSERT_TRUE(rich.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE | WS_VSCROLL,
+                            CRect(8, 154, 412, 256), &parent, 1013));
+    ASSERT_TRUE(ok.Create(L"Load", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON,
+                          CRect(160, 264, 260, 290), &parent, 1));
+    check.SetCheck(BST_CHECKED);
+    combo.AddString(L"Pelmarin EVB rev. B");
+    combo.AddString(L"Pelmarin DK");
+    combo.SetCurSel(1);
+    progress.SetRange(0, 100);
+    progress.SetPos(64);
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR;
+    cf.yHeight = 200;
+    std::wcscpy(cf.szFaceName, L"Tahoma");
+    rich.SetDefaultCharFormat(cf);
+    for (const auto& [text, colour] : {std::pair{L"ZarvexApp print window", RGB(0, 0x8C, 0)},
+                                       {L"Board connected.", RGB(0, 0, 0)},
+                                       {L"### Verify error at 0x20000010", RGB(0x80, 0, 0)}}) {
+        rich.SetSel(rich.GetTextLength(), rich.GetTextLength());
+        CHARFORMAT2W line = cf;
+        line.dwMask = CFM_COLOR;
+        line.crTextColor = colour;
+        rich.SetSelectionCharFormat(line);
+        rich.ReplaceSel((std::wstring(text) + L"\n").c_str());
+    }
+    QWidget* window = parent.GetWidget();
+    window->show();
+    const QImage image = window->grab().toImage();
+    ASSERT_FALSE(image.isNull());
+    QDir().mkpath(QStringLiteral("renders"));
+    EXPECT_TRUE(image.save(QStringLiteral("renders/controls.png")));
+    // The bar is filled to its position in the highlight colour.
+    const QColor filled = image.pixelColor(8 + 404 * 30 / 100, 137);
+    const QColor empty = image.pixelColor(8 + 404 * 90 / 100, 137);
+    EXPECT_NE(filled, empty);
+}
+
+} // namespace
