@@ -5,13 +5,9 @@
 #include "platform/GdiObjects.h"
 #include "platform/RtfReader.h"
 #include "platform/WideText.h"
+#include "platform/WidgetHandles.h"
 #include "platform/WindowHandles.h"
 #include "platform/rc/zxres.h"
-
-#if __has_include("platform/WidgetHandles.h")
-#include "platform/WidgetHandles.h"
-#define ZX_HAVE_WIDGET_HANDLES 1
-#endif
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -155,10 +151,8 @@ ControlState* stateOf(HWND hwnd) {
 void notifyParent(ControlState& s, int code) {
     if (!s.widget)
         return;
-    HWND parent = nullptr;
-#ifdef ZX_HAVE_WIDGET_HANDLES
-    parent = WindowFromWidget(s.widget->parentWidget());
-#endif
+    // The nearest window up the widget tree (a group box is no window).
+    HWND parent = WindowFromWidget(s.widget->parentWidget());
     if (!parent)
         return;
     const DWORD id = DialogBuilder::controlId(s.widget);

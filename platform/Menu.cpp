@@ -4,6 +4,7 @@
 #include "platform/ResImage.h"
 #include "platform/Resources.h"
 #include "platform/String.h"
+#include "platform/Wnd.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,11 +16,6 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-#if __has_include("platform/Wnd.h")
-#include "platform/Wnd.h"
-#define ZX_HAVE_CWND 1
-#endif
 
 namespace zx {
 namespace {
@@ -432,11 +428,6 @@ UINT CMenu::CheckMenuItem(UINT item, UINT check) {
 }
 
 BOOL CMenu::TrackPopupMenu(UINT flags, int x, int y, CWnd* owner, const RECT* rect) {
-#ifdef ZX_HAVE_CWND
     HWND hwnd = owner ? owner->GetSafeHwnd() : nullptr;
-#else
-    (void)owner;
-    HWND hwnd = nullptr;
-#endif
     return ::TrackPopupMenu(m_hMenu, flags, x, y, 0, hwnd, rect);
 }
