@@ -305,6 +305,8 @@ void CAPI::PrintToDebugFile(const wchar_t* format, const wchar_t* arg1, const wc
 UWM_API_COMMAND_MESSAGE* CAPI::PostRequest(UWM_API_COMMAND_MESSAGE* msg, UINT message, ULONG flags,
                                            void* target, t_API_MSG_CALLBACK_TYPE type,
                                            void* userData) {
+    if (!msg)
+        return nullptr;
     msg->dwFlags = flags;
     msg->pUserData = userData;
     if (flags & API_FLAG_WAIT) {
