@@ -9,6 +9,7 @@
 // template height is that of its opened list), and the splash's texts in
 // the fonts the splash sets.
 
+#include "LayoutCheck.h"
 #include "LibraryModule.h"
 
 #include "platform/DialogBuilder.h"
@@ -253,68 +254,6 @@ void fillPrintWindow(QWidget* dialog) {
     line(QStringLiteral("Target platform: Pelmarin PM-200 with DC-HDMI"), Qt::black);
 }
 
-QString controlName(const QWidget* w) {
-    return QStringLiteral("%1 (%2)")
-        .arg(zx::DialogBuilder::controlId(w))
-        .arg(QString::fromLatin1(w->metaObject()->className()));
-}
-
-// The text of a control that does not fit it, or an empty string.
-QString clippedText(const QWidget* w) {
-    const QFontMetrics fm(w->font());
-    if (const auto* label = qobject_cast<const QLabel*>(w)) {
-        if (label->text().isEmpty()) {
-            return {};
-        }
-        const QRect need = label->wordWrap() ? fm.boundingRect(QRect(0, 0, w->width(), 100000),
-                                                               Qt::TextWordWrap, label->text())
-                                             : fm.boundingRect(label->text());
-        return need.width() <= w->width() && need.height() <= w->height() ? QString()
-                                                                          : label->text();
-    }
-    if (const auto* button = qobject_cast<const QPushButton*>(w)) {
-        return fm.horizontalAdvance(button->text()) + 8 <= w->width() ? QString() : button->text();
-    }
-    if (const auto* check = qobject_cast<const QCheckBox*>(w)) {
-        return check->sizeHint().width() <= w->width() ? QString() : check->text();
-    }
-    return {};
-}
-
-std::string layoutProblems(const QWidget* dialog) {
-    std::string problems;
-    std::vector<const QWidget*> shown;
-    for (QObject* child : dialog->children()) {
-        const auto* w = qobject_cast<const QWidget*>(child);
-        if (!w || w->isHidden()) {
-            continue;
-        }
-        if (!dialog->rect().contains(w->geometry())) {
-            problems += "outside the dialog: " + controlName(w).toStdString() + "\n";
-        }
-        const QString clipped = clippedText(w);
-        if (!clipped.isEmpty()) {
-            problems += "text does not fit: " + controlName(w).toStdString() + " \"" +
-                        clipped.toStdString() + "\"\n";
-        }
-        // Group boxes and background pictures hold other controls by design.
-        const auto* label = qobject_cast<const QLabel*>(w);
-        if (!qobject_cast<const QGroupBox*>(w) &&
-            !(label && !label->pixmap().isNull() && w->size() == dialog->size())) {
-            shown.push_back(w);
-        }
-    }
-    for (size_t i = 0; i < shown.size(); ++i) {
-        for (size_t j = i + 1; j < shown.size(); ++j) {
-            if (shown[i]->geometry().intersects(shown[j]->geometry())) {
-                problems += "overlap: " + controlName(shown[i]).toStdString() + " and " +
-                            controlName(shown[j]).toStdString() + "\n";
-            }
-        }
-    }
-    return problems;
-}
-
 QString renderFolder() {
     QDir dir(QString::fromStdString(zx::ExecutableFolder()));
     dir.cdUp(); // bin/ -> the build folder
@@ -334,14 +273,14 @@ TEST_P(DialogRender, LooksRightAndIsWrittenToPng) {
     const std::unique_ptr<QWidget> dialog = zx::DialogBuilder::build(*dlg);
     finishPreview(*dlg, dialog.get());
 
-    EXPECT_EQ(layoutProblems(dialog.get()), "");
+    EXPECT_EQ(zxtest::layoutProblems(dialog.get()), "");
     if (id == IDD_SPLASH_APP_FIND) {
         // The bitmap fills the window, within the rounding of dialog units.
         const QSize window = dialog->size();
         EXPECT_LE(std::abs(window.width() - 400), 1);
         EXPECT_LE(std::abs(window.height() - 250), 1);
         fillSplash(dialog.get());
-        EXPECT_EQ(layoutProblems(dialog.get()), "");
+        EXPECT_EQ(zxtest::layoutProblems(dialog.get()), "");
     }
     if (id == IDD_SYSTEM_PLATFORM_PAGE) {
         fillPlatformPage(dialog.get());
@@ -362,7 +301,7 @@ TEST_P(DialogRender, LooksRightAndIsWrittenToPng) {
     }
     if (id == IDD_SYSTEM_APPLICATION_PAGE) {
         fillApplicationPage(dialog.get());
-        EXPECT_EQ(layoutProblems(dialog.get()), "");
+        EXPECT_EQ(zxtest::layoutProblems(dialog.get()), "");
     }
 
     const QString path = renderFolder() + QStringLiteral("/dialog_%1.png").arg(id);
