@@ -36,8 +36,9 @@ public:
     // Modeless, from the template in the current resource module
     // (AfxGetResourceHandle), else the module current when the object was
     // constructed, else the executable. Shown when the template says so.
-    virtual BOOL Create(LPCWSTR lpszTemplateName, CWnd* pParentWnd = nullptr);
-    virtual BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
+    // Not virtual: derived windows declare their own Create (int Create()).
+    BOOL Create(LPCWSTR lpszTemplateName, CWnd* pParentWnd = nullptr);
+    BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
     // Modeless, from a template already read.
     BOOL CreateIndirect(const zx::DialogTemplate& dialogTemplate, CWnd* pParentWnd = nullptr);
     // IDOK, IDCANCEL or what EndDialog was given; -1 when the dialog could

@@ -180,7 +180,7 @@ const AFX_MSGMAP_ENTRY* FindMessageEntry(const AFX_MSGMAP* map, UINT message, UI
 #define DECLARE_MESSAGE_MAP()                                                                      \
 protected:                                                                                         \
     static const AFX_MSGMAP* GetThisMessageMap();                                                  \
-    virtual const AFX_MSGMAP* GetMessageMap() const;                                               \
+    const AFX_MSGMAP* GetMessageMap() const override;                                              \
                                                                                                    \
 private:
 

@@ -26,8 +26,9 @@ public:
 
     // Modeless. dwStyle -1 means a captioned pop-up; WS_CHILD embeds the
     // sheet in the parent's window (the parent is AfxGetMainWnd when none).
-    virtual BOOL Create(CWnd* pParentWnd = nullptr, DWORD dwStyle = static_cast<DWORD>(-1),
-                        DWORD dwExStyle = 0);
+    // Not virtual: derived sheets declare their own Create.
+    BOOL Create(CWnd* pParentWnd = nullptr, DWORD dwStyle = static_cast<DWORD>(-1),
+                DWORD dwExStyle = 0);
 
     void AddPage(CPropertyPage* pPage);
     // Destroys the page's window; the object stays its owner's.

@@ -59,9 +59,10 @@ public:
     // ---- Creation ---------------------------------------------------------------
     // A control class name ("BUTTON", "EDIT", "STATIC", "COMBOBOX",
     // "msctls_progress32", "RichEdit20A", "SysTabControl32") makes that
-    // control; any other name a plain window.
-    virtual BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
-                        const RECT& rect, CWnd* pParentWnd, UINT nID, void* pContext = nullptr);
+    // control; any other name a plain window. Not virtual, so that window
+    // classes may declare a Create of their own.
+    BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                CWnd* pParentWnd, UINT nID, void* pContext = nullptr);
     BOOL CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
                   const RECT& rect, CWnd* pParentWnd, UINT nID, LPVOID lpParam = nullptr);
     // Destroys the children, then the window: WM_DESTROY, WM_NCDESTROY,

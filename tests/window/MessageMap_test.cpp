@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -212,4 +213,37 @@ TEST(MessageMap, WindowCallsActOnTheWidget) {
     EXPECT_EQ(wnd.GetWindowTextW(small, 4), 3);
     EXPECT_STREQ(small, L"New");
     EXPECT_EQ(wnd.GetWindowTextLengthW(), 9);
+}
+
+// Another thread's post reaches the window's handler on the window's thread.
+TEST(MessageMap, PostFromAnotherThreadRunsOnTheWindowThread) {
+    struct CRecorder : CBaseWnd {
+        std::thread::id m_handledOn;
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+            if (message == g_uPing)
+                m_handledOn = std::this_thread::get_id();
+            return CBaseWnd::WindowProc(message, wParam, lParam);
+        }
+    } wnd;
+    ASSERT_TRUE(wnd.CreateEx(0, L"Test", L"Test", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    HWND hwnd = wnd.GetSafeHwnd();
+    std::thread poster([hwnd] {
+        for (int i = 0; i < 3; ++i)
+            PostMessageW(hwnd, g_uPing, static_cast<WPARAM>(i), 0);
+    });
+    poster.join();
+    QEventLoop loop;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+    guard.start(5000);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (wnd.m_calls.size() >= 3)
+            loop.quit();
+    });
+    poll.start(1);
+    loop.exec();
+    EXPECT_EQ(wnd.m_calls, (std::vector<UINT>{100, 100, 100}));
+    EXPECT_EQ(wnd.m_handledOn, std::this_thread::get_id());
 }
