@@ -1172,6 +1172,8 @@ LRESULT commonProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool
     case WM_GETTEXT:
         return copyOut(widgetText(s), wParam, lParam);
     case WM_GETTEXTLENGTH:
+        if (TextBox box(s.widget); box.valid() && s.kind == Kind::RichEdit)
+            return box.length(); // what positions count, without copying the text
         return static_cast<LRESULT>(widgetText(s).size());
     case WM_SETFONT: {
         s.font = reinterpret_cast<HFONT>(wParam);
@@ -1301,7 +1303,7 @@ void AttachControl(HWND control, QWidget* widget, std::wstring_view className, D
     if (ControlState* old = stateOf(control)) {
         registry().erase(control);
         old->hwnd = nullptr;
-        old->deleteLater();
+        delete old; // its connections and filter go with it
     }
     auto* s = new ControlState;
     s->setParent(widget);

@@ -19,7 +19,7 @@ struct HookGuard {
 
 TEST(Menu, LoadsTheResourceAndTracksItsPopUpReturningTheChosenCommand) {
     CMenu menu;
-    ASSERT_TRUE(menu.LoadMenuW(14));
+    ASSERT_TRUE(menu.LoadMenuW(7014)); // ids of the library's own menus would find those first
     ASSERT_EQ(menu.GetMenuItemCount(), 1u);
     CMenu* popup = menu.GetSubMenu(0);
     ASSERT_NE(popup, nullptr);
@@ -68,7 +68,7 @@ TEST(Menu, WithoutReturnCmdTheChoicePostsACommandToTheOwner) {
             return 0;
         },
         nullptr);
-    HMENU menu = LoadMenuW(nullptr, MAKEINTRESOURCEW(15));
+    HMENU menu = LoadMenuW(nullptr, MAKEINTRESOURCEW(7015));
     ASSERT_NE(menu, nullptr);
     HMENU board = GetSubMenu(menu, 0);
     ASSERT_NE(board, nullptr);
