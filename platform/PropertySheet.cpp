@@ -10,11 +10,15 @@
 #include <algorithm>
 
 namespace {
-// A string of the current resource module.
+// A string of the current resource module, else of the executable.
 CString ResourceString(UINT id) {
-    const wchar_t* text = nullptr;
-    const int length = LoadStringW(AfxGetResourceHandle(), id, reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 && text ? CString(text, length) : CString();
+    for (HINSTANCE module : {AfxGetResourceHandle(), static_cast<HINSTANCE>(nullptr)}) {
+        const wchar_t* text = nullptr;
+        const int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
+        if (length > 0 && text)
+            return CString(text, length);
+    }
+    return CString();
 }
 } // namespace
 
