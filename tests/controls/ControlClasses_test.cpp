@@ -5,6 +5,7 @@
 #include "platform/Button.h"
 #include "platform/ComboBox.h"
 #include "platform/Edit.h"
+#include "platform/Font.h"
 #include "platform/ProgressCtrl.h"
 #include "platform/Rect.h"
 #include "platform/RichEditCtrl.h"
@@ -222,6 +223,24 @@ TEST_F(Controls, ProgressAndRichEditMethods) {
     rich.SetReadOnly(FALSE);
     rich.Clear();
     EXPECT_EQ(rich.GetTextLength(), 0);
+}
+
+TEST_F(Controls, RichEditReportsChangesOnlyWhenAskedAndTakesFonts) {
+    CRichEditCtrl rich;
+    ASSERT_TRUE(
+        rich.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE, CRect(0, 0, 200, 80), &parent, 1047));
+    rich.ReplaceSel(L"quiet");
+    EXPECT_EQ(parent.count(1047, EN_CHANGE), 0);
+    EXPECT_EQ(rich.SetEventMask(ENM_CHANGE), ENM_NONE);
+    rich.ReplaceSel(L" loud");
+    EXPECT_EQ(parent.count(1047, EN_CHANGE), 1);
+    EXPECT_EQ(rich.GetEventMask(), ENM_CHANGE);
+
+    CFont font;
+    ASSERT_TRUE(font.CreatePointFont(120, L"Tahoma"));
+    rich.SetFont(&font);
+    EXPECT_EQ(reinterpret_cast<HFONT>(rich.SendMessageW(WM_GETFONT)), font.GetSafeHandle());
+    EXPECT_EQ(rich.GetWidget()->font().pixelSize(), 16);
 }
 
 TEST_F(Controls, RendersAControlSet) {
