@@ -462,6 +462,18 @@ HWND CreateControlHandle(QWidget* widget, std::wstring_view className, DWORD sty
     return hwnd;
 }
 
+HWND CreateWindowForWidget(QWidget* widget, std::wstring_view className, DWORD style, DWORD exStyle,
+                           bool ownsWidget) {
+    if (!widget || HandleFromWidget(widget))
+        return nullptr;
+    HWND hwnd = CreateWindowHandle(&DefWidgetProc, nullptr);
+    if (hwnd && !BindWidget(hwnd, widget, className, style, exStyle, ownsWidget)) {
+        DestroyWindow(hwnd);
+        return nullptr;
+    }
+    return hwnd;
+}
+
 void SetControlId(QWidget* widget, int id) {
     if (widget)
         widget->setProperty(kIdProperty, static_cast<uint>(static_cast<DWORD>(id)));

@@ -12,9 +12,9 @@
 #include "platform/GdiObjects.h"
 #include "platform/Messages.h"
 #include "platform/String.h"
+#include "platform/WinTypes.h"
 #include "platform/WindowHandles.h"
 #include "platform/rc/zxres.h"
-#include "platform/WinTypes.h"
 
 #include <string>
 #include <string_view>
@@ -179,6 +179,10 @@ LRESULT DefWidgetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 HWND CreateControlHandle(QWidget* widget, std::wstring_view className, DWORD style, DWORD exStyle,
                          int id);
 void SetControlId(QWidget* widget, int id);
+// A window for a widget made elsewhere (the host's own main window, say),
+// with the default procedure; a CWnd can then Attach or SubclassWindow it.
+HWND CreateWindowForWidget(QWidget* widget, std::wstring_view className, DWORD style, DWORD exStyle,
+                           bool ownsWidget);
 
 // Asks the window's parent for the colours of each of its child controls
 // (WM_CTLCOLOR*) and, for a dialog, of itself, and applies the answers.

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -246,4 +247,23 @@ TEST(MessageMap, PostFromAnotherThreadRunsOnTheWindowThread) {
     loop.exec();
     EXPECT_EQ(wnd.m_calls, (std::vector<UINT>{100, 100, 100}));
     EXPECT_EQ(wnd.m_handledOn, std::this_thread::get_id());
+}
+
+// A widget made outside the window layer becomes a window an object can
+// subclass; the widget stays its maker's.
+TEST(MessageMap, ForeignWidgetBecomesAWindow) {
+    auto widget = std::make_unique<QWidget>();
+    HWND hwnd = zx::CreateWindowForWidget(widget.get(), L"HostMain", WS_POPUP, 0, false);
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_EQ(zx::CreateWindowForWidget(widget.get(), L"Again", WS_POPUP, 0, false), nullptr);
+    CDerivedWnd wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(hwnd));
+    EXPECT_EQ(CWnd::FromHandle(hwnd), &wnd);
+    EXPECT_EQ(wnd.SendMessageW(WM_USER + 2), 22);
+    wnd.SetWindowTextW(L"Host");
+    EXPECT_EQ(widget->windowTitle(), QStringLiteral("Host"));
+    ASSERT_TRUE(wnd.DestroyWindow());
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(wnd.m_nPostNcDestroy, 1);
+    EXPECT_EQ(zx::HandleFromWidget(widget.get()), nullptr); // unbound, not deleted
 }
