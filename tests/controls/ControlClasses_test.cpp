@@ -12,6 +12,7 @@
 #include "platform/Static.h"
 #include "platform/rc/zxres.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -263,6 +264,10 @@ TEST_F(Controls, RendersAControlSet) {
                             CRect(8, 154, 412, 256), &parent, 1013));
     ASSERT_TRUE(ok.Create(L"Load", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON,
                           CRect(160, 264, 260, 290), &parent, 1));
+    // Captions also arrive by WM_SETTEXT, as a dialog's code sets them.
+    check.SetWindowTextW(L"Target platform filter");
+    ok.SetWindowTextW(L"&Load");
+    EXPECT_EQ(qobject_cast<QAbstractButton*>(ok.GetWidget())->text(), QStringLiteral("&Load"));
     check.SetCheck(BST_CHECKED);
     combo.AddString(L"Pelmarin EVB rev. B");
     combo.AddString(L"Pelmarin DK");
