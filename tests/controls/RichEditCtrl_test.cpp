@@ -180,6 +180,39 @@ TEST_F(RichFixture, StreamedRtfKeepsTextColoursBoldAndBullets) {
     EXPECT_EQ(text(), L"bold\rtext");
 }
 
+// A paragraph's format lives with its end: deleting whole paragraphs leaves
+// the one that follows as it was (a heading after a removed bullet item
+// does not become a bullet, an item after a removed heading stays one).
+TEST_F(RichFixture, DeletingWholeParagraphsKeepsTheFollowingParagraphsFormat) {
+    streamIn("{\\rtf1{\\*\\pn\\pnlvlblt}\\li720 <common1>\\par"
+             "{\\*\\pn\\pnlvlblt}<common2>\\par\\pard\\b <target>\\b0\\par"
+             "{\\*\\pn\\pnlvlblt}\\li720 <target1>\\par}");
+    ASSERT_EQ(text(), L"<common1>\r<common2>\r<target>\r<target1>");
+    QTextDocument* doc = edit->document();
+    ASSERT_NE(doc->findBlockByNumber(1).textList(), nullptr);
+    ASSERT_EQ(doc->findBlockByNumber(2).textList(), nullptr);
+
+    // Remove "<common2>" with its paragraph end, as the features document does.
+    send(EM_SETSEL, 10, 20);
+    send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+    EXPECT_EQ(text(), L"<common1>\r<target>\r<target1>");
+    EXPECT_NE(doc->findBlockByNumber(0).textList(), nullptr);
+    EXPECT_EQ(doc->findBlockByNumber(1).textList(), nullptr);
+    EXPECT_DOUBLE_EQ(doc->findBlockByNumber(1).blockFormat().leftMargin(), 0.0);
+
+    // Remove the heading: the item after it stays an item.
+    send(EM_SETSEL, 10, 19);
+    send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+    EXPECT_EQ(text(), L"<common1>\r<target1>");
+    EXPECT_NE(doc->findBlockByNumber(1).textList(), nullptr);
+
+    // And the first paragraph, too.
+    send(EM_SETSEL, 0, 10);
+    send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+    EXPECT_EQ(text(), L"<target1>");
+    EXPECT_NE(doc->findBlockByNumber(0).textList(), nullptr);
+}
+
 TEST_F(RichFixture, TheCallbackEndsTheStreamWithItsError) {
     send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"old"));
     EDITSTREAM es{0, 0, [](DWORD_PTR, BYTE*, LONG, LONG* got) -> DWORD {
