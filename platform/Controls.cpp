@@ -149,8 +149,8 @@ ControlState* stateOf(HWND hwnd) {
 }
 
 void notifyParent(ControlState& s, int code) {
-    if (!s.widget)
-        return;
+    if (!s.widget || !s.hwnd)
+        return; // a control whose handle has ended tells no one
     // The nearest window up the widget tree (a group box is no window).
     HWND parent = WindowFromWidget(s.widget->parentWidget());
     if (!parent)
