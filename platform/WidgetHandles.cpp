@@ -425,6 +425,10 @@ LRESULT DefWidgetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(b ? b->font : nullptr);
+    case WM_CLOSE:
+        // The window and everything in it, widgets included.
+        DestroyWindowTree(hwnd);
+        return 0;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:

@@ -239,7 +239,7 @@ private:
 
     static bool CloseEvent(QObject* watched, QCloseEvent* event) {
         HWND hwnd = BoundHandle(watched);
-        if (!hwnd || !static_cast<QWidget*>(watched)->isWindow())
+        if (!hwnd || !static_cast<QWidget*>(watched)->isWindow() || !RoutedObject(hwnd))
             return false;
         // The window decides: dialogs cancel, other windows destroy themselves.
         event->ignore();

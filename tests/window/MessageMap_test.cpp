@@ -267,3 +267,15 @@ TEST(MessageMap, ForeignWidgetBecomesAWindow) {
     EXPECT_EQ(wnd.m_nPostNcDestroy, 1);
     EXPECT_EQ(zx::HandleFromWidget(widget.get()), nullptr); // unbound, not deleted
 }
+
+// The close box of a window without a handler of its own destroys it.
+TEST(MessageMap, CloseDestroysAWindow) {
+    CDerivedWnd wnd;
+    ASSERT_TRUE(
+        wnd.CreateEx(0, L"Test", L"Test", WS_POPUP | WS_VISIBLE, CRect(0, 0, 50, 50), nullptr, 0));
+    HWND hwnd = wnd.GetSafeHwnd();
+    wnd.GetWidget()->close();
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(wnd.m_nDestroy, 1);
+    EXPECT_EQ(wnd.m_nPostNcDestroy, 1);
+}
