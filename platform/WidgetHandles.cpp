@@ -228,7 +228,10 @@ void AskColours(HWND window, UINT msg, HWND about) {
         brush == GetSysColorBrush(entry ? COLOR_WINDOW : COLOR_BTNFACE) &&
         dc.textColor().value_or(GetSysColor(COLOR_WINDOWTEXT)) == GetSysColor(COLOR_WINDOWTEXT) &&
         dc.bkColor().value_or(back) == back;
-    if (!brush || systemAnswer) {
+    // A read-only or disabled edit box shows the dialog's grey on Windows,
+    // which the system's answer to WM_CTLCOLORSTATIC gives it.
+    const bool greyEdit = msg == WM_CTLCOLORSTATIC && WindowClassName(about) == L"Edit";
+    if (!brush || (systemAnswer && !greyEdit)) {
         if (target->property(kColouredProperty).toBool()) {
             target->setPalette(QPalette());
             target->setAutoFillBackground(false);
