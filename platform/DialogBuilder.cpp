@@ -1,6 +1,8 @@
 #include "platform/DialogBuilder.h"
 
 #include "platform/FontRegistry.h"
+#include "platform/ResourceImages.h"
+#include "platform/Resources.h"
 #include "platform/rc/zxres.h"
 
 #include <QCheckBox>
@@ -96,6 +98,24 @@ QWidget* makeStatic(const DialogItem& item, QWidget* parent) {
                                                              : Qt::white);
         rect->setPalette(pal);
         return rect;
+    }
+    case SS_BITMAP:
+    case SS_ICON: {
+        // The picture comes from the module the templates are read from.
+        auto* picture = new QLabel(parent);
+        QImage image;
+        if (item.title.isOrdinal()) {
+            HMODULE module = AfxGetResourceHandle();
+            image = type == SS_BITMAP ? LoadBitmapImage(module, item.title.ordinal)
+                                      : LoadIconImage(module, item.title.ordinal,
+                                                      (item.style & SS_REALSIZEIMAGE) ? 0 : 32);
+        }
+        if (!image.isNull()) {
+            picture->setPixmap(QPixmap::fromImage(image));
+        }
+        picture->setAlignment((item.style & SS_CENTERIMAGE) ? Qt::AlignCenter
+                                                            : Qt::AlignLeft | Qt::AlignTop);
+        return picture;
     }
     case SS_ETCHEDHORZ:
     case SS_ETCHEDVERT: {

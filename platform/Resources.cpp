@@ -228,3 +228,17 @@ void SetDefaultResourceModule(HINSTANCE instance) {
 }
 
 } // namespace zx
+
+namespace zx {
+
+std::span<const BYTE> ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type) {
+    HRSRC found = FindResourceW(module, name, type);
+    if (!found) {
+        return {};
+    }
+    const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+    return data ? std::span<const BYTE>(data, SizeofResource(module, found))
+                : std::span<const BYTE>();
+}
+
+} // namespace zx

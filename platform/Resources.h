@@ -11,6 +11,8 @@
 
 #include "platform/WinTypes.h"
 
+#include <span>
+
 HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
 HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 DWORD SizeofResource(HMODULE module, HRSRC resource);
@@ -37,5 +39,9 @@ namespace zx {
 // AfxGetResourceHandle and AfxGetInstanceHandle. Until then both are the
 // executable.
 void SetDefaultResourceModule(HINSTANCE instance);
+
+// The bytes of a resource (find, load, lock and size in one step); empty when
+// the module has no such resource.
+std::span<const BYTE> ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type);
 
 } // namespace zx

@@ -6,10 +6,7 @@
 #include "platform/WindowHandles.h"
 #include "platform/rc/zxres.h"
 
-#if __has_include("platform/Controls.h")
 #include "platform/Controls.h"
-#define ZX_HAVE_CONTROLS 1
-#endif
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -91,95 +88,6 @@ void CollectChildHandles(const QWidget* widget, std::vector<HWND>& out) {
 QWidget* Widget(HWND hwnd) {
     return WidgetFromHandle(hwnd);
 }
-
-#ifndef ZX_HAVE_CONTROLS
-bool NotifyParent(HWND control, WORD code) {
-    HWND parent = GetParent(control);
-    if (!parent)
-        return false;
-    SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
-                 reinterpret_cast<LPARAM>(control));
-    return true;
-}
-
-// Until the control classes are in, a control answers the messages data
-// exchange needs and tells its parent about clicks and selections.
-LRESULT FallbackControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    QWidget* w = Widget(hwnd);
-    auto* button = qobject_cast<QAbstractButton*>(w);
-    auto* combo = qobject_cast<QComboBox*>(w);
-    switch (msg) {
-    case BM_GETCHECK:
-        return button && button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
-    case BM_SETCHECK:
-        if (button)
-            button->setChecked(wParam == BST_CHECKED);
-        return 0;
-    case CB_GETCURSEL:
-        return combo ? combo->currentIndex() : CB_ERR;
-    case CB_SETCURSEL:
-        if (!combo || static_cast<int>(wParam) >= combo->count()) {
-            if (combo)
-                combo->setCurrentIndex(-1);
-            return CB_ERR;
-        }
-        combo->setCurrentIndex(static_cast<int>(wParam));
-        return static_cast<LRESULT>(wParam);
-    case CB_ADDSTRING:
-        if (!combo || !lParam)
-            return CB_ERR;
-        combo->addItem(QString::fromWCharArray(reinterpret_cast<const wchar_t*>(lParam)));
-        return combo->count() - 1;
-    case CB_GETCOUNT:
-        return combo ? combo->count() : CB_ERR;
-    case WM_SETTEXT:
-        if (button)
-            button->setText(QString::fromWCharArray(reinterpret_cast<const wchar_t*>(lParam)));
-        else if (auto* label = qobject_cast<QLabel*>(w))
-            label->setText(QString::fromWCharArray(reinterpret_cast<const wchar_t*>(lParam)));
-        else if (auto* line = qobject_cast<QLineEdit*>(w))
-            line->setText(QString::fromWCharArray(reinterpret_cast<const wchar_t*>(lParam)));
-        else
-            return DefWidgetProc(hwnd, msg, wParam, lParam);
-        return TRUE;
-    case WM_GETTEXT:
-    case WM_GETTEXTLENGTH: {
-        QString text;
-        if (button)
-            text = button->text();
-        else if (auto* label = qobject_cast<QLabel*>(w))
-            text = label->text();
-        else if (auto* line = qobject_cast<QLineEdit*>(w))
-            text = line->text();
-        else
-            return DefWidgetProc(hwnd, msg, wParam, lParam);
-        const std::wstring wide = text.toStdWString();
-        if (msg == WM_GETTEXTLENGTH)
-            return static_cast<LRESULT>(wide.size());
-        auto* buffer = reinterpret_cast<wchar_t*>(lParam);
-        if (!buffer || wParam == 0)
-            return 0;
-        const size_t n = std::min<size_t>(wide.size(), wParam - 1);
-        std::copy_n(wide.data(), n, buffer);
-        buffer[n] = L'\0';
-        return static_cast<LRESULT>(n);
-    }
-    default:
-        return DefWidgetProc(hwnd, msg, wParam, lParam);
-    }
-}
-
-void AttachFallback(HWND hwnd, QWidget* widget) {
-    SetWindowProcedure(hwnd, &FallbackControlProc);
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        QObject::connect(button, &QAbstractButton::clicked, button,
-                         [hwnd] { NotifyParent(hwnd, BN_CLICKED); });
-    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-        QObject::connect(combo, &QComboBox::activated, combo,
-                         [hwnd] { NotifyParent(hwnd, CBN_SELCHANGE); });
-    }
-}
-#endif
 
 // Which WM_CTLCOLOR* a control sends, as Windows' controls do; 0 for the
 // controls that paint themselves without asking.
@@ -461,11 +369,7 @@ HWND CreateControlHandle(QWidget* widget, std::wstring_view className, DWORD sty
         return nullptr;
     SetControlId(widget, id);
     BindWidget(hwnd, widget, className, style, exStyle, true);
-#ifdef ZX_HAVE_CONTROLS
     AttachControl(hwnd, widget, CanonicalClassName(className), style);
-#else
-    AttachFallback(hwnd, widget);
-#endif
     return hwnd;
 }
 

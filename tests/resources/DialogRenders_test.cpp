@@ -34,58 +34,13 @@
 #include <QTextList>
 #include <gtest/gtest.h>
 
+#include "platform/ResourceImages.h"
+
 #include <cstring>
 #include <memory>
 #include <string>
 
 namespace {
-
-// A bitmap resource is a DIB; with a file header in front it is a BMP file.
-QImage bitmapImage(WORD id) {
-    const auto dib = zxtest::libraryResource(id, RT_BITMAP);
-    if (dib.size() < 40) {
-        return {};
-    }
-    QByteArray file("BM");
-    auto put32 = [&](quint32 v) { file.append(reinterpret_cast<const char*>(&v), 4); };
-    DWORD headerSize = 0;
-    std::memcpy(&headerSize, dib.data(), 4);
-    put32(static_cast<quint32>(14 + dib.size()));
-    put32(0);
-    put32(14 + headerSize); // 24-bit DIBs have no colour table
-    file.append(reinterpret_cast<const char*>(dib.data()), static_cast<qsizetype>(dib.size()));
-    return QImage::fromData(file, "BMP");
-}
-
-// The largest image of a group icon, through an icon file built in memory.
-QImage iconImage(WORD id) {
-    const auto group = zxtest::libraryResource(id, RT_GROUP_ICON);
-    if (group.size() < 6 + 14) {
-        return {};
-    }
-    WORD count = 0;
-    std::memcpy(&count, group.data() + 4, 2);
-    size_t best = 6;
-    for (size_t i = 0; i < count && 6 + 14 * (i + 1) <= group.size(); ++i) {
-        if (group[6 + 14 * i] == 0 || group[6 + 14 * i] > group[best]) {
-            best = 6 + 14 * i;
-        }
-    }
-    WORD imageId = 0;
-    std::memcpy(&imageId, group.data() + best + 12, 2);
-    const auto image = zxtest::libraryResource(imageId, RT_ICON);
-    if (image.empty()) {
-        return {};
-    }
-    QByteArray file;
-    const char header[6] = {0, 0, 1, 0, 1, 0};
-    file.append(header, 6);
-    file.append(reinterpret_cast<const char*>(group.data() + best), 12); // entry without id
-    const quint32 offset = 6 + 16;
-    file.append(reinterpret_cast<const char*>(&offset), 4);
-    file.append(reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size()));
-    return QImage::fromData(file, "ICO");
-}
 
 // What the windows add at run time, on top of the built template.
 void finishPreview(const zx::DialogTemplate& dlg, QWidget* dialog) {
@@ -95,7 +50,8 @@ void finishPreview(const zx::DialogTemplate& dlg, QWidget* dialog) {
         const DWORD type = item.style & SS_TYPEMASK;
         if (label && item.title.isOrdinal() && (type == SS_BITMAP || type == SS_ICON)) {
             const QImage picture =
-                type == SS_BITMAP ? bitmapImage(item.title.ordinal) : iconImage(item.title.ordinal);
+                type == SS_BITMAP ? zx::LoadBitmapImage(zxtest::libraryModule(), item.title.ordinal)
+                                  : zx::LoadIconImage(zxtest::libraryModule(), item.title.ordinal);
             EXPECT_FALSE(picture.isNull()) << "picture " << item.title.ordinal;
             label->setPixmap(QPixmap::fromImage(picture));
             label->setAlignment((item.style & SS_CENTERIMAGE) ? Qt::AlignCenter

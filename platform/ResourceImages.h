@@ -1,0 +1,17 @@
+#pragma once
+// Pictures carried as resources: bitmaps (device-independent bitmaps without
+// their file header) and icons (a group directory naming one image per size).
+// Damaged or missing data gives a null image.
+
+#include "platform/WinTypes.h"
+
+#include <QImage>
+
+namespace zx {
+
+QImage LoadBitmapImage(HMODULE module, WORD id);
+
+// The group's image closest to `size` pixels across; the largest with 0.
+QImage LoadIconImage(HMODULE module, WORD id, int size = 0);
+
+} // namespace zx
