@@ -13,6 +13,7 @@
 #include <QTimerEvent>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <unordered_map>
@@ -91,8 +92,15 @@ HookHolder& Hook() {
     return *holder;
 }
 
+std::atomic<bool (*)(MSG*)> g_preTranslate{nullptr};
+
 void Deliver(MSG& msg) {
     if (msg.hwnd || (msg.message == WM_TIMER && msg.lParam)) {
+        // As a message pump does: the window and its parents may take the
+        // message first.
+        if (auto preTranslate = g_preTranslate.load(std::memory_order_acquire);
+            msg.hwnd && preTranslate && preTranslate(&msg))
+            return;
         DispatchMessageW(&msg);
         return;
     }
@@ -211,6 +219,10 @@ void ReleaseThreadQueue(DWORD threadId) {
 void SetThreadMessageHook(std::function<bool(MSG&)> hook) {
     std::lock_guard lock(Hook().mutex);
     Hook().hook = std::move(hook);
+}
+
+void SetPreTranslateHook(bool (*hook)(MSG*)) {
+    g_preTranslate.store(hook, std::memory_order_release);
 }
 
 } // namespace zx

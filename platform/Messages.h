@@ -76,4 +76,9 @@ namespace zx {
 // thread's queue go to this hook, installed by the host; without one they are
 // dropped. The hook runs on the GUI thread.
 void SetThreadMessageHook(std::function<bool(MSG&)> hook);
+
+// Offered each window message the Qt event loop drains, before it is
+// dispatched; true means the hook took it (the window layer installs its
+// PreTranslateMessage walk here).
+void SetPreTranslateHook(bool (*hook)(MSG*));
 } // namespace zx

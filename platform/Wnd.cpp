@@ -344,6 +344,10 @@ bool WalkPreTranslateTree(MSG* pMsg) {
     return false;
 }
 
+// Posted messages that the Qt event loop drains get the same first look as
+// those of explicit pumps.
+const bool g_preTranslateInstalled = (SetPreTranslateHook(&WalkPreTranslateTree), true);
+
 bool DestroyWindowTree(HWND hwnd) {
     if (!IsWindow(hwnd))
         return false;
@@ -546,9 +550,12 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowNa
         item.style = dwStyle;
         item.exStyle = dwExStyle;
         item.id = nID;
+        item.windowClass.kind = zx::SzOrOrd::Kind::String;
         item.windowClass.text = cls;
-        if (lpszWindowName)
+        if (lpszWindowName) {
+            item.title.kind = zx::SzOrOrd::Kind::String;
             item.title.text = lpszWindowName;
+        }
         QWidget* widget = zx::DialogBuilder::createControl(item, parent);
         widget->setGeometry(r.left, r.top, r.Width(), r.Height());
         HWND hwnd = zx::CreateControlHandle(widget, cls, dwStyle, dwExStyle, static_cast<int>(nID));

@@ -165,6 +165,20 @@ TEST(MessageMap, DestroyAndPreTranslate) {
     EXPECT_EQ(outer.m_seen[0].wParam, static_cast<WPARAM>(VK_ESCAPE));
     EXPECT_EQ(outer.m_seen[0].hwnd, inner->GetSafeHwnd());
 
+    // So is a message posted to the inner window and drained by the Qt event
+    // loop; taken there, it never reaches the inner window's map.
+    ASSERT_TRUE(inner->PostMessageW(g_uPing));
+    for (int i = 0; i < 100 && outer.m_seen.size() < 2; ++i)
+        QCoreApplication::processEvents();
+    ASSERT_EQ(outer.m_seen.size(), 2u);
+    EXPECT_EQ(outer.m_seen[1].message, g_uPing);
+    EXPECT_TRUE(inner->m_calls.empty());
+    outer.m_take = false;
+    ASSERT_TRUE(inner->PostMessageW(g_uPing));
+    for (int i = 0; i < 100 && inner->m_calls.empty(); ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(inner->m_calls, (std::vector<UINT>{100}));
+
     HWND hInner = inner->GetSafeHwnd();
     ASSERT_TRUE(outer.DestroyWindow());
     EXPECT_FALSE(IsWindow(hInner));
