@@ -1,5 +1,7 @@
 #include "platform/KernelObjects.h"
 
+#include "platform/SlotHandle.h"
+
 #include "platform/LastError.h"
 
 #include <cstdint>
@@ -28,21 +30,16 @@ HandleTable& Table() {
     return *table;
 }
 
-// Low 32 bits: (index + 1) * 4, like Windows handle values; high 32 bits: the
-// slot's generation, which changes every time the slot is reused.
 HANDLE Encode(std::uint32_t index, std::uint32_t generation) {
-    const auto value = (static_cast<std::uint64_t>(generation) << 32) |
-                       (static_cast<std::uint64_t>(index + 1) << 2);
-    return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(value));
+    return reinterpret_cast<HANDLE>(EncodeSlotHandle(index, generation));
 }
 
 bool Decode(HANDLE handle, std::uint32_t& index, std::uint32_t& generation) {
-    const auto value = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(handle));
-    const auto low = static_cast<std::uint32_t>(value);
-    if (low == 0 || (low & 3u) != 0)
+    const auto decoded = DecodeSlotHandle(handle);
+    if (!decoded)
         return false;
-    index = (low >> 2) - 1;
-    generation = static_cast<std::uint32_t>(value >> 32);
+    index = decoded->index;
+    generation = decoded->generation;
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/WindowHandles.h"
 
+#include "platform/SlotHandle.h"
+
 #include "platform/LastError.h"
 #include "platform/Threads.h"
 #include "platform/WindowTable.h"
@@ -37,25 +39,18 @@ WindowTableData& Table() {
     return *table;
 }
 
-// Low 32 bits: (index + 1) * 4; high 32 bits: the slot's generation. Never
-// null, never (HWND)-1, never a small constant such as HWND_BROADCAST.
+// Never null, never (HWND)-1, never a small constant such as HWND_BROADCAST.
 HWND Encode(std::uint32_t index, std::uint32_t generation) {
-    const auto value = (static_cast<std::uint64_t>(generation) << 32) |
-                       (static_cast<std::uint64_t>(index + 1) << 2);
-    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value));
+    return reinterpret_cast<HWND>(EncodeSlotHandle(index, generation));
 }
 
 // The live slot a handle names, or null. Call with the table's lock held.
 WindowSlot* Find(WindowTableData& table, HWND hwnd) {
-    const auto value = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(hwnd));
-    const auto low = static_cast<std::uint32_t>(value);
-    if (low == 0 || (low & 3u) != 0)
+    const auto handle = DecodeSlotHandle(hwnd);
+    if (!handle || handle->index >= table.slots.size())
         return nullptr;
-    const std::uint32_t index = (low >> 2) - 1;
-    if (index >= table.slots.size())
-        return nullptr;
-    WindowSlot& slot = table.slots[index];
-    if (!slot.alive || slot.generation != static_cast<std::uint32_t>(value >> 32))
+    WindowSlot& slot = table.slots[handle->index];
+    if (!slot.alive || slot.generation != handle->generation)
         return nullptr;
     return &slot;
 }

@@ -6,6 +6,7 @@
 #include "HostWindow.h"
 #include "LogCapture.h"
 
+#include "fixtures/comms/FixtureApi.h"
 #include "platform/Interlocked.h"
 #include "platform/Threads.h"
 #include "zarvexapp/command/API.h"
@@ -168,16 +169,13 @@ TEST(APIBinaryInterface, VirtualOperationsSitInTheirSlots) {
 
 // ---- A small API with its worker thread ---------------------------------------
 
-class CLocalApi final : public CAPI {
+class CLocalApi final : public CFixtureApi {
 public:
     bool Open(WORKER_THREAD_INFO* info) override {
         SetThreadWorkerInfo(info);
         return Create(&Run, info);
     }
-    bool Attach(WORKER_THREAD_INFO*, ULONG) override { return true; }
     void Release() override {}
-    UWM_API_COMMAND_MESSAGE* SetInterruptMask(ULONG, ULONG) override { return nullptr; }
-    UWM_API_COMMAND_MESSAGE* PollInterrupt() override { return nullptr; }
     void WriteMemory(UWM_API_COMMAND_MESSAGE*& msg) override {
         if (msg->uCommand == API_CMD_WRITE)
             memory[msg->dwAddress] = msg->dwData;
@@ -186,25 +184,6 @@ public:
     void ReadMemory(UWM_API_COMMAND_MESSAGE*& msg) override {
         msg->dwData = memory[msg->dwAddress];
         CAPI::ReadMemory(msg);
-    }
-    void BurstWriteMemory(UWM_API_COMMAND_MESSAGE*& msg) override { CAPI::BurstWriteMemory(msg); }
-    void BurstReadMemory(UWM_API_COMMAND_MESSAGE*& msg) override { CAPI::BurstReadMemory(msg); }
-    UWM_API_COMMAND_MESSAGE* WriteI2CAddress(unsigned char, ULONG, unsigned int, ULONG, void*,
-                                             t_API_MSG_CALLBACK_TYPE, void*) override {
-        return nullptr;
-    }
-    UWM_API_COMMAND_MESSAGE* ReadI2CAddress(unsigned char, unsigned int, ULONG, void*,
-                                            t_API_MSG_CALLBACK_TYPE, void*) override {
-        return nullptr;
-    }
-    UWM_API_COMMAND_MESSAGE* WriteI2CSubAddress(unsigned char, unsigned char, ULONG, unsigned int,
-                                                ULONG, void*, t_API_MSG_CALLBACK_TYPE,
-                                                void*) override {
-        return nullptr;
-    }
-    UWM_API_COMMAND_MESSAGE* ReadI2CSubAddress(unsigned char, unsigned char, unsigned int, ULONG,
-                                               void*, t_API_MSG_CALLBACK_TYPE, void*) override {
-        return nullptr;
     }
     using CAPI::ReadMemory;
     using CAPI::WriteMemory;

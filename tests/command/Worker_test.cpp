@@ -4,6 +4,7 @@
 #include "HostWindow.h"
 #include "LogCapture.h"
 
+#include "fixtures/comms/FixtureApi.h"
 #include "platform/Sync.h"
 #include "platform/Threads.h"
 #include "zarvexapp/command/API.h"
@@ -14,14 +15,11 @@
 
 namespace {
 
-class CForwardApi final : public CAPI {
+class CForwardApi final : public CFixtureApi {
 public:
     int lastSlot = -1;
     bool Open(WORKER_THREAD_INFO*) override { return false; }
-    bool Attach(WORKER_THREAD_INFO*, ULONG) override { return true; }
     void Release() override {}
-    UWM_API_COMMAND_MESSAGE* SetInterruptMask(ULONG, ULONG) override { return nullptr; }
-    UWM_API_COMMAND_MESSAGE* PollInterrupt() override { return nullptr; }
     void WriteMemory(UWM_API_COMMAND_MESSAGE*& msg) override {
         lastSlot = 8, CAPI::WriteMemory(msg);
     }
@@ -31,23 +29,6 @@ public:
     }
     void BurstReadMemory(UWM_API_COMMAND_MESSAGE*& msg) override {
         lastSlot = 11, CAPI::BurstReadMemory(msg);
-    }
-    UWM_API_COMMAND_MESSAGE* WriteI2CAddress(unsigned char, ULONG, unsigned int, ULONG, void*,
-                                             t_API_MSG_CALLBACK_TYPE, void*) override {
-        return nullptr;
-    }
-    UWM_API_COMMAND_MESSAGE* ReadI2CAddress(unsigned char, unsigned int, ULONG, void*,
-                                            t_API_MSG_CALLBACK_TYPE, void*) override {
-        return nullptr;
-    }
-    UWM_API_COMMAND_MESSAGE* WriteI2CSubAddress(unsigned char, unsigned char, ULONG, unsigned int,
-                                                ULONG, void*, t_API_MSG_CALLBACK_TYPE,
-                                                void*) override {
-        return nullptr;
-    }
-    UWM_API_COMMAND_MESSAGE* ReadI2CSubAddress(unsigned char, unsigned char, unsigned int, ULONG,
-                                               void*, t_API_MSG_CALLBACK_TYPE, void*) override {
-        return nullptr;
     }
     bool AddMessage(int id, tagMSG*) override { return lastSlot = 16, id == 5; }
     bool AddMessage(tagMSG* msg) override { return lastSlot = 17, msg != nullptr; }
