@@ -46,16 +46,6 @@ enum class Kind { Button, Static, Edit, RichEdit, Combo, Progress, Other };
 
 constexpr qint64 kMaxStream = 64 * 1024 * 1024; // far beyond any document a control shows
 
-bool sameClass(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 QString fromWide(const wchar_t* text) {
     return text ? QString::fromWCharArray(text) : QString();
 }
@@ -1190,8 +1180,8 @@ LRESULT commonProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool
 }
 
 Kind kindOf(QWidget* widget, std::wstring_view className) {
-    if (sameClass(className, L"RichEdit20A") || sameClass(className, L"RichEdit20W") ||
-        sameClass(className, L"RICHEDIT50W") || sameClass(className, L"RichEdit"))
+    if (EqualsNoCase(className, L"RichEdit20A") || EqualsNoCase(className, L"RichEdit20W") ||
+        EqualsNoCase(className, L"RICHEDIT50W") || EqualsNoCase(className, L"RichEdit"))
         return qobject_cast<QTextEdit*>(widget) ? Kind::RichEdit : Kind::Edit;
     if (qobject_cast<QComboBox*>(widget))
         return Kind::Combo;
@@ -1203,7 +1193,7 @@ Kind kindOf(QWidget* widget, std::wstring_view className) {
         return Kind::Edit;
     if (qobject_cast<QTextEdit*>(widget))
         return Kind::RichEdit;
-    if (qobject_cast<QLabel*>(widget) || sameClass(className, L"Static"))
+    if (qobject_cast<QLabel*>(widget) || EqualsNoCase(className, L"Static"))
         return Kind::Static;
     return Kind::Other;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace zx {
 
@@ -25,6 +26,22 @@ inline std::optional<SlotHandle> DecodeSlotHandle(const void* handle) {
     if (low == 0 || (low & 3u) != 0)
         return std::nullopt;
     return SlotHandle{(low >> 2) - 1, static_cast<std::uint32_t>(value >> 32)};
+}
+
+// A free slot of a table (reused first, else appended), or nothing when the
+// table has as many slots as handle values can name.
+template <class Slot>
+std::optional<std::uint32_t> AllocateSlot(std::vector<Slot>& slots,
+                                          std::vector<std::uint32_t>& freeSlots) {
+    if (!freeSlots.empty()) {
+        const std::uint32_t index = freeSlots.back();
+        freeSlots.pop_back();
+        return index;
+    }
+    if (slots.size() >= 0x3FFFFFFFu)
+        return std::nullopt;
+    slots.emplace_back();
+    return static_cast<std::uint32_t>(slots.size() - 1);
 }
 
 } // namespace zx

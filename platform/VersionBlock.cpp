@@ -1,8 +1,8 @@
 #include "platform/VersionBlock.h"
 
 #include "platform/ResReader.h"
+#include "platform/WideText.h"
 
-#include <cwctype>
 
 namespace zx {
 
@@ -84,16 +84,6 @@ std::wstring versionText(DWORD ms, DWORD ls) {
            std::to_wstring(HIWORD(ls)) + L'.' + std::to_wstring(LOWORD(ls));
 }
 
-bool sameHex(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 std::optional<VersionBlock> ParseVersionBlock(std::span<const BYTE> data) {
@@ -145,7 +135,7 @@ std::optional<std::wstring> VersionBlock::value(std::wstring_view key) const {
 std::optional<std::wstring> VersionBlock::value(std::wstring_view key,
                                                 std::wstring_view tableKey) const {
     for (const StringTable& table : tables) {
-        if (!sameHex(table.key, tableKey))
+        if (!EqualsNoCase(table.key, tableKey))
             continue;
         for (const auto& [k, v] : table.strings) {
             if (k == key)

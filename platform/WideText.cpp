@@ -1,5 +1,7 @@
 #include "platform/WideText.h"
 
+#include <cwctype>
+
 #include <cstdint>
 
 namespace zx {
@@ -212,6 +214,16 @@ std::wstring NarrowToWide(std::string_view s) {
     out.reserve(s.size());
     AppendNarrowToWide(out, s, s.size());
     return out;
+}
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i])))
+            return false;
+    }
+    return true;
 }
 
 } // namespace zx

@@ -38,4 +38,7 @@ void AppendNarrowToWide(std::wstring& out, std::string_view s, size_t maxChars);
 // The Windows-1252 character of one byte.
 wchar_t AnsiCharToWide(unsigned char c);
 
+// Equal but for letter case, as Windows compares class names and keys.
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
+
 } // namespace zx

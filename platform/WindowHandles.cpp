@@ -108,18 +108,12 @@ HWND CreateWindowHandle(WNDPROC proc, void* context) {
     }
     auto& table = Table();
     std::unique_lock lock(table.mutex);
-    std::uint32_t index;
-    if (!table.freeSlots.empty()) {
-        index = table.freeSlots.back();
-        table.freeSlots.pop_back();
-    } else {
-        if (table.slots.size() >= 0x3FFFFFFFu) {
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            return nullptr;
-        }
-        index = static_cast<std::uint32_t>(table.slots.size());
-        table.slots.emplace_back();
+    const auto allocated = AllocateSlot(table.slots, table.freeSlots);
+    if (!allocated) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
     }
+    const std::uint32_t index = *allocated;
     WindowSlot& slot = table.slots[index];
     slot.alive = true;
     slot.proc = proc;
