@@ -142,13 +142,19 @@ QWidget* makeStatic(const DialogItem& item, QWidget* parent) {
 
 QWidget* makeEdit(const DialogItem& item, QWidget* parent) {
     const bool readOnly = (item.style & ES_READONLY) != 0;
+    // An edit control has a frame only when its template asks for a border.
+    const bool border = (item.style & WS_BORDER) || (item.exStyle & WS_EX_CLIENTEDGE);
     if (item.style & ES_MULTILINE) {
         auto* edit = new QPlainTextEdit(itemText(item), parent);
         edit->setReadOnly(readOnly);
+        if (!border) {
+            edit->setFrameShape(QFrame::NoFrame);
+        }
         return edit;
     }
     auto* edit = new QLineEdit(itemText(item), parent);
     edit->setReadOnly(readOnly);
+    edit->setFrame(border);
     if (item.style & ES_PASSWORD) {
         edit->setEchoMode(QLineEdit::Password);
     }
@@ -215,12 +221,8 @@ std::unique_ptr<QWidget> DialogBuilder::build(const DialogTemplate& dlg, QWidget
     dialog->resize(toPixels(units, 0, 0, dlg.cx, dlg.cy).size());
 
     for (const DialogItem& item : dlg.items) {
-        QWidget* control = makeControl(item, dialog.get());
-        control->setProperty(kIdProperty, static_cast<uint>(item.id));
-        control->setGeometry(toPixels(units, item.x, item.y, item.cx, item.cy));
-        control->setEnabled((item.style & WS_DISABLED) == 0);
-        control->setVisible((item.style & WS_VISIBLE) != 0);
-        control->setFocusPolicy((item.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::NoFocus);
+        createControl(item, dialog.get())
+            ->setGeometry(toPixels(units, item.x, item.y, item.cx, item.cy));
     }
     return dialog;
 }
@@ -231,6 +233,13 @@ QWidget* DialogBuilder::createControl(const DialogItem& item, QWidget* parent) {
     control->setEnabled((item.style & WS_DISABLED) == 0);
     control->setVisible((item.style & WS_VISIBLE) != 0);
     control->setFocusPolicy((item.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::NoFocus);
+    // A bordered static draws a thin line round itself.
+    if (auto* frame = qobject_cast<QFrame*>(control);
+        frame && item.kind() == DialogItemClass::Static && frame->frameShape() == QFrame::NoFrame &&
+        ((item.style & WS_BORDER) || (item.exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)))) {
+        frame->setFrameStyle((item.style & WS_BORDER) ? QFrame::Box | QFrame::Plain
+                                                      : QFrame::StyledPanel | QFrame::Sunken);
+    }
     return control;
 }
 

@@ -46,7 +46,7 @@ TEST(DialogBuilder, TahomaBaseUnitsMatchWindows) {
 
 TEST(DialogBuilder, BuildsEveryControlAtItsConvertedRectangle) {
     const zx::DialogTemplate dlg = builderTemplate();
-    ASSERT_EQ(dlg.items.size(), 11u);
+    ASSERT_EQ(dlg.items.size(), 13u);
     const auto dialog = zx::DialogBuilder::build(dlg);
     const QSize units = zx::FontRegistry::baseUnits(zx::DialogBuilder::dialogFont(dlg));
     EXPECT_EQ(dialog->size(), zx::DialogBuilder::toPixels(units, 0, 0, 200, 120).size());
@@ -70,10 +70,18 @@ TEST(DialogBuilder, BuildsEveryControlAtItsConvertedRectangle) {
     auto* edit = qobject_cast<QLineEdit*>(zx::DialogBuilder::control(dialog.get(), 1003));
     ASSERT_NE(edit, nullptr);
     EXPECT_TRUE(edit->isReadOnly());
+    EXPECT_TRUE(edit->hasFrame()); // EDITTEXT has a border unless told otherwise
+    auto* bare = qobject_cast<QLineEdit*>(zx::DialogBuilder::control(dialog.get(), 1010));
+    ASSERT_NE(bare, nullptr);
+    EXPECT_FALSE(bare->hasFrame());
+    auto* boxed = qobject_cast<QLabel*>(zx::DialogBuilder::control(dialog.get(), 1011));
+    ASSERT_NE(boxed, nullptr);
+    EXPECT_EQ(boxed->frameShape(), QFrame::Box);
     EXPECT_NE(qobject_cast<QComboBox*>(zx::DialogBuilder::control(dialog.get(), 1004)), nullptr);
     auto* label = qobject_cast<QLabel*>(zx::DialogBuilder::control(dialog.get(), 1005));
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->text(), QStringLiteral("Fish & chips"));
+    EXPECT_EQ(label->frameShape(), QFrame::NoFrame);
     EXPECT_NE(qobject_cast<QProgressBar*>(zx::DialogBuilder::control(dialog.get(), 1006)), nullptr);
     auto* rich = qobject_cast<QTextEdit*>(zx::DialogBuilder::control(dialog.get(), 1007));
     ASSERT_NE(rich, nullptr);
