@@ -215,11 +215,6 @@ BOOL CDialog::CreateFromTemplate(const zx::DialogTemplate& dlg, CWnd* pParentWnd
     // Controls, in template order (their widgets were made in that order).
     for (size_t i = 0; i < controls.size() && i < dlg.items.size(); ++i) {
         const zx::DialogItem& item = dlg.items[i];
-        // A drop-down combo box's template height is that of its open list;
-        // closed, it is one line high, as Windows draws it.
-        if (item.kind() == zx::DialogItemClass::ComboBox && (item.style & 0x3) != CBS_SIMPLE)
-            controls[i]->resize(controls[i]->width(),
-                                std::min(controls[i]->height(), m_baseUnitY + 8));
         if (!zx::CreateControlHandle(controls[i], item.className(), item.style, item.exStyle,
                                      static_cast<int>(item.id)))
             std::fprintf(stderr, "Dialog control %u could not be made\n",

@@ -5,6 +5,7 @@
 #include "platform/Resources.h"
 #include "platform/rc/zxres.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -220,9 +221,27 @@ std::unique_ptr<QWidget> DialogBuilder::build(const DialogTemplate& dlg, QWidget
     dialog->setWindowTitle(QString::fromStdWString(dlg.title));
     dialog->resize(toPixels(units, 0, 0, dlg.cx, dlg.cy).size());
 
+    QButtonGroup* radios = nullptr;
     for (const DialogItem& item : dlg.items) {
-        createControl(item, dialog.get())
-            ->setGeometry(toPixels(units, item.x, item.y, item.cx, item.cy));
+        QWidget* control = createControl(item, dialog.get());
+        QRect place = toPixels(units, item.x, item.y, item.cx, item.cy);
+        // A drop-down combo box's template height is that of its open list;
+        // closed, it is one line high, as Windows draws it.
+        if (item.kind() == DialogItemClass::ComboBox && (item.style & 0x3) != CBS_SIMPLE) {
+            place.setHeight(std::min(place.height(), units.height() + 8));
+        }
+        control->setGeometry(place);
+        // Radio buttons exclude each other from one WS_GROUP control to the
+        // next, not across the whole dialog as Qt would have it.
+        if (item.style & WS_GROUP) {
+            radios = nullptr;
+        }
+        if (auto* radio = qobject_cast<QRadioButton*>(control)) {
+            if (!radios) {
+                radios = new QButtonGroup(dialog.get());
+            }
+            radios->addButton(radio);
+        }
     }
     return dialog;
 }

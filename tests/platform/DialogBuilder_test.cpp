@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTextEdit>
 #include <gtest/gtest.h>
 
@@ -46,7 +47,7 @@ TEST(DialogBuilder, TahomaBaseUnitsMatchWindows) {
 
 TEST(DialogBuilder, BuildsEveryControlAtItsConvertedRectangle) {
     const zx::DialogTemplate dlg = builderTemplate();
-    ASSERT_EQ(dlg.items.size(), 13u);
+    ASSERT_EQ(dlg.items.size(), 17u);
     const auto dialog = zx::DialogBuilder::build(dlg);
     const QSize units = zx::FontRegistry::baseUnits(zx::DialogBuilder::dialogFont(dlg));
     EXPECT_EQ(dialog->size(), zx::DialogBuilder::toPixels(units, 0, 0, 200, 120).size());
@@ -55,9 +56,12 @@ TEST(DialogBuilder, BuildsEveryControlAtItsConvertedRectangle) {
         QWidget* w = zx::DialogBuilder::control(dialog.get(), item.id);
         ASSERT_NE(w, nullptr) << item.id;
         EXPECT_EQ(zx::DialogBuilder::controlId(w), item.id);
-        EXPECT_EQ(w->geometry(),
-                  zx::DialogBuilder::toPixels(units, item.x, item.y, item.cx, item.cy))
-            << item.id;
+        const QRect place = zx::DialogBuilder::toPixels(units, item.x, item.y, item.cx, item.cy);
+        EXPECT_EQ(w->pos(), place.topLeft()) << item.id;
+        EXPECT_EQ(w->width(), place.width()) << item.id;
+        if (item.id != 1004) { // the combo box, one line high
+            EXPECT_EQ(w->height(), place.height()) << item.id;
+        }
     }
 
     auto* ok = qobject_cast<QPushButton*>(zx::DialogBuilder::control(dialog.get(), 1));
@@ -90,4 +94,19 @@ TEST(DialogBuilder, BuildsEveryControlAtItsConvertedRectangle) {
     // A class this build does not know still opens, as a frame.
     EXPECT_NE(qobject_cast<QFrame*>(zx::DialogBuilder::control(dialog.get(), 1009)), nullptr);
     EXPECT_EQ(zx::DialogBuilder::control(dialog.get(), 4242), nullptr);
+
+    // A drop-down combo box is one line high, whatever its list's height.
+    EXPECT_LT(zx::DialogBuilder::control(dialog.get(), 1004)->height(), units.height() * 2);
+
+    // Radio buttons exclude each other within their WS_GROUP group only.
+    auto radio = [&](DWORD id) {
+        return qobject_cast<QRadioButton*>(zx::DialogBuilder::control(dialog.get(), id));
+    };
+    ASSERT_TRUE(radio(1012) && radio(1013) && radio(1014) && radio(1015));
+    radio(1012)->click();
+    radio(1014)->click();
+    radio(1013)->click();
+    EXPECT_FALSE(radio(1012)->isChecked());
+    EXPECT_TRUE(radio(1013)->isChecked());
+    EXPECT_TRUE(radio(1014)->isChecked());
 }
