@@ -1,10 +1,13 @@
 #include "platform/MessageQueue.h"
 
+#include "platform/WaitHelpers.h"
+
 #include "platform/Threads.h"
 #include "platform/WindowTable.h"
 
 #include <algorithm>
 #include <atomic>
+#include <thread>
 
 namespace zx {
 
@@ -204,6 +207,8 @@ bool MessageQueue::Peek(MSG& msg, HWND filter, UINT first, UINT last, bool remov
 }
 
 int MessageQueue::Get(MSG& msg, HWND filter, UINT first, UINT last) {
+    // Looks again for a short while before sleeping (see kSpinBeforeSleep).
+    const auto spinEnd = Clock::now() + kSpinBeforeSleep;
     for (;;) {
         ProcessSentMessages();
         std::unique_lock lock(m_mutex);
@@ -217,6 +222,11 @@ int MessageQueue::Get(MSG& msg, HWND filter, UINT first, UINT last) {
             continue;
         if (FindLocked(msg, filter, first, last, true, true, Clock::now()))
             return msg.message == WM_QUIT ? 0 : 1;
+        if (Clock::now() < spinEnd) {
+            lock.unlock();
+            std::this_thread::yield();
+            continue;
+        }
         const auto due = NextTimerDueLocked();
         ++m_waiting;
         if (due)
