@@ -181,6 +181,13 @@ QWidget* makeControl(const DialogItem& item, QWidget* parent) {
         bar->setValue(0);
         bar->setTextVisible(false);
         bar->setOrientation((item.style & PBS_VERTICAL) ? Qt::Vertical : Qt::Horizontal);
+        if (!(item.style & PBS_SMOOTH)) {
+            // Without PBS_SMOOTH Windows fills the bar with separate blocks.
+            bar->setStyleSheet(QStringLiteral(
+                "QProgressBar { border: 1px solid palette(mid); background: palette(base); }"
+                "QProgressBar::chunk { background: palette(highlight); width: 7px; margin: 1px; "
+                "}"));
+        }
         return bar;
     }
     if (item.isClass(L"RichEdit20A") || item.isClass(L"RichEdit20W") ||

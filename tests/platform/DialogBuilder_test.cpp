@@ -2,6 +2,7 @@
 #include "platform/FontRegistry.h"
 #include "platform/ResImage.h"
 
+#include "support/RenderPng.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextEdit>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -47,10 +49,10 @@ TEST(DialogBuilder, TahomaBaseUnitsMatchWindows) {
 
 TEST(DialogBuilder, BuildsEveryControlAtItsConvertedRectangle) {
     const zx::DialogTemplate dlg = builderTemplate();
-    ASSERT_EQ(dlg.items.size(), 17u);
+    ASSERT_EQ(dlg.items.size(), 18u);
     const auto dialog = zx::DialogBuilder::build(dlg);
     const QSize units = zx::FontRegistry::baseUnits(zx::DialogBuilder::dialogFont(dlg));
-    EXPECT_EQ(dialog->size(), zx::DialogBuilder::toPixels(units, 0, 0, 200, 120).size());
+    EXPECT_EQ(dialog->size(), zx::DialogBuilder::toPixels(units, 0, 0, 200, 150).size());
 
     for (const zx::DialogItem& item : dlg.items) {
         QWidget* w = zx::DialogBuilder::control(dialog.get(), item.id);
@@ -86,7 +88,15 @@ TEST(DialogBuilder, BuildsEveryControlAtItsConvertedRectangle) {
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->text(), QStringLiteral("Fish & chips"));
     EXPECT_EQ(label->frameShape(), QFrame::NoFrame);
-    EXPECT_NE(qobject_cast<QProgressBar*>(zx::DialogBuilder::control(dialog.get(), 1006)), nullptr);
+    auto* smooth = qobject_cast<QProgressBar*>(zx::DialogBuilder::control(dialog.get(), 1006));
+    auto* blocks = qobject_cast<QProgressBar*>(zx::DialogBuilder::control(dialog.get(), 1016));
+    ASSERT_TRUE(smooth && blocks);
+    // Without PBS_SMOOTH the bar is drawn in blocks, as Windows draws it.
+    EXPECT_TRUE(smooth->styleSheet().isEmpty());
+    EXPECT_TRUE(blocks->styleSheet().contains(QStringLiteral("::chunk")));
+    smooth->setValue(60);
+    blocks->setValue(60);
+    zxtest::RenderPng(dialog.get(), "builder_dialog");
     auto* rich = qobject_cast<QTextEdit*>(zx::DialogBuilder::control(dialog.get(), 1007));
     ASSERT_NE(rich, nullptr);
     EXPECT_TRUE(rich->isReadOnly());
