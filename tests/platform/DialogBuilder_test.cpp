@@ -2,6 +2,7 @@
 #include "platform/FontRegistry.h"
 #include "platform/ResImage.h"
 
+#include "support/OwnResources.h"
 #include "support/RenderPng.h"
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,16 +17,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
-extern "C" const unsigned char zx_module_resources[];
 
 namespace {
 
 zx::DialogTemplate builderTemplate() {
-    std::uint64_t size = 0;
-    std::memcpy(&size, zx_module_resources, sizeof size);
-    const zx::ResImage image({zx_module_resources + 8, static_cast<size_t>(size)});
+    const zx::ResImage image(zxtest::OwnResourceImage());
     const auto data = image.find(zx::ResId(zx::kRtDialog), zx::ResId(40));
     EXPECT_TRUE(data.has_value());
     auto dlg = data ? zx::ParseDialogTemplate(*data) : std::nullopt;

@@ -2,14 +2,11 @@
 
 #include "platform/ResImage.h"
 #include "platform/rc/zxres.h"
+#include "support/OwnResources.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
-
-// The image compiled from data/dialogs.rc and linked into this test.
-extern "C" const unsigned char zx_module_resources[];
 
 using zx::DialogItemClass;
 using zx::ParseDialogTemplate;
@@ -20,10 +17,7 @@ using zx::SzOrOrd;
 namespace {
 
 std::vector<BYTE> dialogResource(WORD id) {
-    std::uint64_t size = 0;
-    std::memcpy(&size, zx_module_resources, sizeof size);
-    const ResImage image(ResImage::imageInBlob({zx_module_resources, static_cast<size_t>(8 + size)})
-                             .value_or(std::span<const BYTE>{}));
+    const ResImage image(zxtest::OwnResourceImage());
     auto data = image.find(ResId(zx::kRtDialog), ResId(id));
     EXPECT_TRUE(data.has_value()) << id;
     return data ? std::vector<BYTE>(data->begin(), data->end()) : std::vector<BYTE>{};

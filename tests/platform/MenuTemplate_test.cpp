@@ -2,15 +2,12 @@
 
 #include "platform/ResImage.h"
 #include "platform/rc/zxres.h"
+#include "support/OwnResources.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
-
-// The image compiled from data/menus.rc and linked into this test.
-extern "C" const unsigned char zx_module_resources[];
 
 using zx::MenuItem;
 using zx::MenuTemplate;
@@ -21,10 +18,7 @@ using zx::ResImage;
 namespace {
 
 std::vector<BYTE> menuResource(WORD id) {
-    std::uint64_t size = 0;
-    std::memcpy(&size, zx_module_resources, sizeof size);
-    const ResImage image(ResImage::imageInBlob({zx_module_resources, static_cast<size_t>(8 + size)})
-                             .value_or(std::span<const BYTE>{}));
+    const ResImage image(zxtest::OwnResourceImage());
     auto data = image.find(ResId(zx::kRtMenu), ResId(id));
     EXPECT_TRUE(data.has_value()) << id;
     return data ? std::vector<BYTE>(data->begin(), data->end()) : std::vector<BYTE>{};

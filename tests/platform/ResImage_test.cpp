@@ -1,14 +1,11 @@
 #include "platform/ResImage.h"
+#include "support/OwnResources.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
-
-// The image compiled from data/resimage.rc and linked into this test.
-extern "C" const unsigned char zx_module_resources[];
 
 using zx::ResId;
 using zx::ResImage;
@@ -16,11 +13,9 @@ using zx::ResImage;
 namespace {
 
 std::span<const BYTE> ownImage() {
-    std::uint64_t size = 0;
-    std::memcpy(&size, zx_module_resources, sizeof size);
-    auto image = ResImage::imageInBlob({zx_module_resources, static_cast<size_t>(8 + size)});
-    EXPECT_TRUE(image.has_value());
-    return image.value_or(std::span<const BYTE>{});
+    const auto image = zxtest::OwnResourceImage();
+    EXPECT_FALSE(image.empty());
+    return image;
 }
 
 std::string text(std::optional<std::span<const BYTE>> data) {

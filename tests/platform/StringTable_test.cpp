@@ -1,12 +1,9 @@
 #include "platform/StringTable.h"
+#include "support/OwnResources.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
-
-// The image compiled from data/strings.rc and linked into this test.
-extern "C" const unsigned char zx_module_resources[];
 
 using zx::FindStringInTable;
 using zx::ResImage;
@@ -15,10 +12,7 @@ using zx::StringInBlock;
 namespace {
 
 ResImage ownImage() {
-    std::uint64_t size = 0;
-    std::memcpy(&size, zx_module_resources, sizeof size);
-    return ResImage(ResImage::imageInBlob({zx_module_resources, static_cast<size_t>(8 + size)})
-                        .value_or(std::span<const BYTE>{}));
+    return ResImage(zxtest::OwnResourceImage());
 }
 
 std::wstring str(const ResImage& image, UINT id, std::optional<WORD> lang = std::nullopt) {

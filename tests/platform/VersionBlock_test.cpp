@@ -1,15 +1,12 @@
 #include "platform/VersionBlock.h"
 
 #include "platform/ResImage.h"
+#include "support/OwnResources.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
-
-// The image compiled from data/version.rc and linked into this test.
-extern "C" const unsigned char zx_module_resources[];
 
 using zx::ParseVersionBlock;
 using zx::ResId;
@@ -18,10 +15,7 @@ using zx::ResImage;
 namespace {
 
 std::vector<BYTE> versionResource() {
-    std::uint64_t size = 0;
-    std::memcpy(&size, zx_module_resources, sizeof size);
-    const ResImage image(ResImage::imageInBlob({zx_module_resources, static_cast<size_t>(8 + size)})
-                             .value_or(std::span<const BYTE>{}));
+    const ResImage image(zxtest::OwnResourceImage());
     auto data = image.find(ResId(zx::kRtVersion), ResId(1));
     EXPECT_TRUE(data.has_value());
     return data ? std::vector<BYTE>(data->begin(), data->end()) : std::vector<BYTE>{};
