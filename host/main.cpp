@@ -30,22 +30,8 @@ bool haveDisplay() {
 
 // The template of one of the executable's own dialogs, or nothing.
 std::optional<zx::DialogTemplate> ownDialogTemplate(UINT id) {
-    HRSRC res = FindResourceW(nullptr, MAKEINTRESOURCEW(id), RT_DIALOG);
-    if (!res) {
-        return std::nullopt;
-    }
-    const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, res)));
-    if (!bytes) {
-        return std::nullopt;
-    }
-    return zx::ParseDialogTemplate({bytes, SizeofResource(nullptr, res)});
-}
-
-CString ownString(UINT id) {
-    const wchar_t* text = nullptr;
-    const int length =
-        LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 ? CString(text, length) : CString();
+    const auto bytes = zx::ResourceBytes(nullptr, MAKEINTRESOURCEW(id), RT_DIALOG);
+    return bytes.empty() ? std::nullopt : zx::ParseDialogTemplate(bytes);
 }
 
 CString executablePath() {
@@ -104,8 +90,9 @@ int main(int argc, char** argv) {
     CString status;
     status.Format(L"%s\nRelease %s", product.GetString(), release.GetString());
     caption(zx::DialogBuilder::control(window.get(), IDC_STATUS_PLACE), status);
-    caption(zx::DialogBuilder::control(window.get(), IDC_MAIN_APP_AREA),
-            ownString(IDS_NO_APPLICATION));
+    CString noApplication;
+    noApplication.LoadString(IDS_NO_APPLICATION);
+    caption(zx::DialogBuilder::control(window.get(), IDC_MAIN_APP_AREA), noApplication);
     if (QWidget* configure = zx::DialogBuilder::control(window.get(), IDC_CONFIGURE)) {
         configure->setEnabled(false); // nothing to start until an application is loaded
     }

@@ -8,19 +8,6 @@
 
 #include <QSize>
 
-namespace {
-// A string of the current resource module, else of the executable.
-CString ResourceString(UINT id) {
-    for (HINSTANCE module : {AfxGetResourceHandle(), static_cast<HINSTANCE>(nullptr)}) {
-        const wchar_t* text = nullptr;
-        const int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
-        if (length > 0 && text)
-            return CString(text, length);
-    }
-    return CString();
-}
-} // namespace
-
 CPropertyPage::CPropertyPage() {
     m_psp.dwSize = sizeof(PROPSHEETPAGEW);
 }
@@ -35,7 +22,7 @@ CPropertyPage::CPropertyPage(LPCWSTR lpszTemplateName, UINT nIDCaption, DWORD dw
     SetTemplateName(lpszTemplateName);
     m_psp.pszTemplate = m_lpszTemplateName;
     if (nIDCaption != 0) {
-        m_strCaption = ResourceString(nIDCaption);
+        m_strCaption.LoadString(nIDCaption);
         m_psp.pszTitle = m_strCaption.GetString();
         m_psp.dwFlags |= PSP_USETITLE;
     }
@@ -52,7 +39,8 @@ void CPropertyPage::Construct(UINT nIDTemplate, UINT nIDCaption) {
     SetTemplateName(MAKEINTRESOURCEW(nIDTemplate));
     m_psp.pszTemplate = m_lpszTemplateName;
     if (nIDCaption != 0) {
-        m_strCaption = ResourceString(nIDCaption);
+        m_strCaption.Empty();
+        m_strCaption.LoadString(nIDCaption);
         m_psp.pszTitle = m_strCaption.GetString();
         m_psp.dwFlags |= PSP_USETITLE;
     }

@@ -9,19 +9,6 @@
 
 #include <algorithm>
 
-namespace {
-// A string of the current resource module, else of the executable.
-CString ResourceString(UINT id) {
-    for (HINSTANCE module : {AfxGetResourceHandle(), static_cast<HINSTANCE>(nullptr)}) {
-        const wchar_t* text = nullptr;
-        const int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
-        if (length > 0 && text)
-            return CString(text, length);
-    }
-    return CString();
-}
-} // namespace
-
 BEGIN_MESSAGE_MAP(CPropertySheet, CWnd)
 END_MESSAGE_MAP()
 
@@ -30,7 +17,7 @@ CPropertySheet::CPropertySheet() = default;
 CPropertySheet::CPropertySheet(UINT nIDCaption, CWnd* pParentWnd, UINT iSelectPage)
     : m_pParentWnd(pParentWnd), m_nCurPage(static_cast<int>(iSelectPage)) {
     if (nIDCaption != 0)
-        m_strCaption = ResourceString(nIDCaption);
+        m_strCaption.LoadString(nIDCaption);
 }
 
 CPropertySheet::CPropertySheet(LPCWSTR pszCaption, CWnd* pParentWnd, UINT iSelectPage)

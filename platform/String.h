@@ -87,6 +87,11 @@ public:
     void FormatV(const wchar_t* fmt, va_list args);
     void AppendFormatV(const wchar_t* fmt, va_list args);
 
+    // The string resource with that id, from the current resource module or
+    // else the executable, as MFC looks it up; FALSE (and the text unchanged)
+    // when neither has it.
+    BOOL LoadString(UINT id);
+
     // Searching: positions, or -1 when absent or start is outside the text.
     int Find(wchar_t ch, int start = 0) const;
     int Find(const wchar_t* sub, int start = 0) const;

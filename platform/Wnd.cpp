@@ -658,26 +658,25 @@ DWORD CWnd::GetExStyle() const {
     return zx::WindowExStyle(m_hWnd);
 }
 
-BOOL CWnd::ModifyStyle(HWND hWnd, DWORD dwRemove, DWORD dwAdd, UINT) {
-    if (!IsWindow(hWnd))
+namespace {
+// Changes one style word; FALSE when the window is gone or nothing changes.
+BOOL ChangeStyleWord(HWND hWnd, int index, DWORD current, DWORD dwRemove, DWORD dwAdd) {
+    const DWORD updated = (current & ~dwRemove) | dwAdd;
+    if (updated == current)
         return FALSE;
-    const DWORD style = zx::WindowStyle(hWnd);
-    const DWORD updated = (style & ~dwRemove) | dwAdd;
-    if (updated == style)
-        return FALSE;
-    ::SetWindowLongPtrW(hWnd, GWL_STYLE, static_cast<LONG_PTR>(updated));
+    ::SetWindowLongPtrW(hWnd, index, static_cast<LONG_PTR>(updated));
     return TRUE;
+}
+} // namespace
+
+BOOL CWnd::ModifyStyle(HWND hWnd, DWORD dwRemove, DWORD dwAdd, UINT) {
+    return IsWindow(hWnd) &&
+           ChangeStyleWord(hWnd, GWL_STYLE, zx::WindowStyle(hWnd), dwRemove, dwAdd);
 }
 
 BOOL CWnd::ModifyStyleEx(HWND hWnd, DWORD dwRemove, DWORD dwAdd, UINT) {
-    if (!IsWindow(hWnd))
-        return FALSE;
-    const DWORD style = zx::WindowExStyle(hWnd);
-    const DWORD updated = (style & ~dwRemove) | dwAdd;
-    if (updated == style)
-        return FALSE;
-    ::SetWindowLongPtrW(hWnd, GWL_EXSTYLE, static_cast<LONG_PTR>(updated));
-    return TRUE;
+    return IsWindow(hWnd) &&
+           ChangeStyleWord(hWnd, GWL_EXSTYLE, zx::WindowExStyle(hWnd), dwRemove, dwAdd);
 }
 
 BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {

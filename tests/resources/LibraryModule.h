@@ -19,14 +19,7 @@ inline HMODULE libraryModule() {
 
 // The bytes of a resource of the library, empty when it is missing.
 inline std::span<const BYTE> libraryResource(LPCWSTR name, LPCWSTR type) {
-    HMODULE module = libraryModule();
-    HRSRC found = FindResourceW(module, name, type);
-    if (!found) {
-        return {};
-    }
-    const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
-    return data ? std::span<const BYTE>(data, SizeofResource(module, found))
-                : std::span<const BYTE>();
+    return zx::ResourceBytes(libraryModule(), name, type);
 }
 
 inline std::span<const BYTE> libraryResource(WORD id, LPCWSTR type) {
