@@ -4,6 +4,7 @@
 #include "platform/Sync.h"
 #include "platform/Threads.h"
 #include "platform/WindowHandles.h"
+#include "support/Waiting.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -20,23 +21,9 @@
 
 namespace {
 
-// Upper bound for anything that should happen "soon"; only reached when the
-// code under test hangs or loses a message.
-constexpr DWORD kGenerous = 60000;
-
-bool WaitUntil(const std::function<bool()>& ready) {
-    const DWORD start = GetTickCount();
-    while (!ready()) {
-        if (GetTickCount() - start > kGenerous)
-            return false;
-        Sleep(1);
-    }
-    return true;
-}
-
-LONG Read(volatile LONG* field) {
-    return InterlockedCompareExchange(field, 0, 0);
-}
+using zxtest::kGenerous;
+using zxtest::Read;
+using zxtest::WaitUntil;
 
 DWORD WINAPI RunFunction(void* parameter) {
     (*static_cast<std::function<void()>*>(parameter))();

@@ -4,6 +4,7 @@
 #include "platform/Messages.h"
 #include "platform/Sync.h"
 #include "platform/Threads.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -15,24 +16,9 @@
 
 namespace {
 
-// Upper bound for anything that should happen "soon"; only reached when the
-// code under test hangs.
-constexpr DWORD kGenerous = 30000;
-
-// Polls until `ready` holds or the generous bound passes; returns `ready()`.
-bool WaitUntil(const std::function<bool()>& ready) {
-    const DWORD start = GetTickCount();
-    while (!ready()) {
-        if (GetTickCount() - start > kGenerous)
-            return false;
-        Sleep(1);
-    }
-    return true;
-}
-
-LONG Read(volatile LONG* field) {
-    return InterlockedCompareExchange(field, 0, 0);
-}
+using zxtest::kGenerous;
+using zxtest::Read;
+using zxtest::WaitUntil;
 
 DWORD WINAPI ReturnParameter(void* parameter) {
     return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(parameter));
