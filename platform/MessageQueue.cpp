@@ -58,7 +58,7 @@ void MessageQueue::NotifyLocked() {
 
 bool MessageQueue::Post(const MSG& msg) {
     std::lock_guard lock(m_mutex);
-    if (m_closed)
+    if (m_closed || m_refusing)
         return false;
     m_posted.push_back(msg);
     NotifyLocked();
@@ -67,7 +67,7 @@ bool MessageQueue::Post(const MSG& msg) {
 
 bool MessageQueue::PostQuit(int exitCode) {
     std::lock_guard lock(m_mutex);
-    if (m_closed)
+    if (m_closed || m_refusing)
         return false;
     m_quit = true;
     m_quitCode = exitCode;
@@ -77,7 +77,7 @@ bool MessageQueue::PostQuit(int exitCode) {
 
 bool MessageQueue::Send(const std::shared_ptr<SentMessage>& sent) {
     std::lock_guard lock(m_mutex);
-    if (m_closed)
+    if (m_closed || m_refusing)
         return false;
     m_sent.push_back(sent);
     NotifyLocked();
@@ -143,6 +143,11 @@ void MessageQueue::Close() {
     }
     for (auto& sent : orphans)
         Complete(*sent, 0, false);
+}
+
+void MessageQueue::Refuse() {
+    std::lock_guard lock(m_mutex);
+    m_refusing = true;
 }
 
 bool MessageQueue::IsClosed() {

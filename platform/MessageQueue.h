@@ -62,6 +62,8 @@ public:
     // senders get their answer (0) at once.
     void Close();
     bool IsClosed();
+    // Posts and sends fail from now on; queued messages stay peekable.
+    void Refuse();
 
     // Owner thread only.
     bool Peek(MSG& msg, HWND filter, UINT first, UINT last, bool remove);
@@ -109,6 +111,7 @@ private:
     std::condition_variable m_cv;
     int m_waiting = 0;
     bool m_closed = false;
+    bool m_refusing = false;
     std::deque<MSG> m_posted;
     std::deque<std::shared_ptr<SentMessage>> m_sent;
     bool m_quit = false;

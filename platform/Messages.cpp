@@ -216,6 +216,10 @@ void ReleaseThreadQueue(DWORD threadId) {
         InvalidateThreadWindows(threadId);
 }
 
+void RefuseThreadMessages() {
+    CallingThreadQueue(true)->Refuse();
+}
+
 void SetThreadMessageHook(std::function<bool(MSG&)> hook) {
     std::lock_guard lock(Hook().mutex);
     Hook().hook = std::move(hook);

@@ -81,4 +81,10 @@ void SetThreadMessageHook(std::function<bool(MSG&)> hook);
 // dispatched; true means the hook took it (the window layer installs its
 // PreTranslateMessage walk here).
 void SetPreTranslateHook(bool (*hook)(MSG*));
+
+// A thread about to end refuses further posts and sends, while what is
+// already queued can still be peeked. A worker calls this before draining its
+// last records: each record then either fails to post, so its sender keeps
+// it, or is drained; none is lost with the queue.
+void RefuseThreadMessages();
 } // namespace zx

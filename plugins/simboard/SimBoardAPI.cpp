@@ -252,6 +252,8 @@ DWORD CSimBoardAPI::RunWorker(void* parameter) {
 void CSimBoardAPI::DiscardQueued() {
     // Requests still queued when the worker ends would be lost with its queue:
     // a waiting requester is released with the error value, the rest freed.
+    // Refusing first closes the gap between the last look and the thread's end.
+    zx::RefuseThreadMessages();
     MSG msg;
     unsigned int discarded = 0;
     while (PeekMessageW(&msg, nullptr, UWM_API_SINGLE_COMMAND, UWM_API_BURST_COMMAND, PM_REMOVE)) {

@@ -107,6 +107,48 @@ TEST(Messages, PostThreadMessageNeedsTheTargetsQueue) {
     EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
 }
 
+// Refuses further messages once its queue holds what the test posted, then
+// returns the sum of the wParams it can still drain.
+DWORD WINAPI RefusingThread(void* parameter) {
+    auto* late = static_cast<LateQueue*>(parameter);
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    SetEvent(late->peeked);
+    WaitForSingleObject(late->goPeek, INFINITE);
+    zx::RefuseThreadMessages();
+    ResetEvent(late->goPeek);
+    SetEvent(late->peeked);
+    WaitForSingleObject(late->goPeek, INFINITE);
+    DWORD sum = 0;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        sum += static_cast<DWORD>(msg.wParam);
+    return sum;
+}
+
+TEST(Messages, AThreadThatRefusesMessagesKeepsWhatWasQueued) {
+    LateQueue late;
+    DWORD id = 0;
+    HANDLE thread = CreateThread(nullptr, 0, RefusingThread, &late, 0, &id);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_EQ(WaitForSingleObject(late.peeked, kGenerous), WAIT_OBJECT_0);
+    EXPECT_TRUE(PostThreadMessageW(id, WM_USER + 8, 1, 0));
+    EXPECT_TRUE(PostThreadMessageW(id, WM_USER + 9, 20, 0));
+    ResetEvent(late.peeked);
+    SetEvent(late.goPeek);
+    ASSERT_EQ(WaitForSingleObject(late.peeked, kGenerous), WAIT_OBJECT_0);
+
+    // The poster learns at once that the record stays its own.
+    SetLastError(0);
+    EXPECT_FALSE(PostThreadMessageW(id, WM_USER + 8, 300, 0));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
+    SetEvent(late.goPeek);
+    ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
+    DWORD sum = 0;
+    GetExitCodeThread(thread, &sum);
+    EXPECT_EQ(sum, 21u);
+    CloseHandle(thread);
+}
+
 TEST(Messages, PeekAndGetHonourFiltersAndQuit) {
     RunOnThread([] {
         Recorder recorder;
