@@ -1,6 +1,7 @@
 // The diagnostic log of CZarvexConfig: its opening and closing lines, the
 // stamp, the Windows formatting of the three arguments, the cases where it
-// writes nothing, and entries from two threads at once never interleaving.
+// writes nothing, entries from two threads at once never interleaving, and a
+// second file opened while a worker writes.
 
 #include "platform/WideText.h"
 #include "zarvexapp/config/ZarvexConfig.h"
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <fstream>
 #include <memory>
@@ -167,6 +170,41 @@ TEST_F(DebugLog, EntriesFromTwoThreadsNeverInterleave) {
     }
     EXPECT_EQ(seen[0], kEntries);
     EXPECT_EQ(seen[1], kEntries);
+}
+
+TEST_F(DebugLog, ANewFileWhileAnotherThreadWritesLosesNoEntry) {
+    Enable();
+    const std::string second = dir.path().toStdString() + "/second.txt";
+    std::atomic<bool> switched{false};
+    std::atomic<int> written{0};
+    std::thread worker([&] {
+        // Writes on across the switch, and a while after it.
+        for (int after = 0; after < 200; ++written) {
+            config->PrintToDebugFile(L"entry %u\n", Arg(written.load()));
+            if (switched.load())
+                ++after;
+        }
+    });
+    while (written < 50)
+        std::this_thread::yield();
+    config->EnableDebugFile(zx::Utf8ToWide(second).c_str());
+    switched = true;
+    worker.join();
+    config->PrintToDebugFile(L"last\n");
+    config.reset();
+
+    // Every entry is in one file or the other, whole; only the new file gets
+    // the entries after the switch and the closing line.
+    const std::string first = Text(), next = ReadFile(second);
+    const std::regex entry(kStamp + R"( - entry (\d+)\n)");
+    std::vector<int> count(static_cast<size_t>(written.load()), 0);
+    for (const std::string* text : {&first, &next})
+        for (std::sregex_iterator it(text->begin(), text->end(), entry), end; it != end; ++it)
+            ++count.at(std::stoul((*it)[1]));
+    EXPECT_EQ(std::count(count.begin(), count.end(), 1), written.load());
+    EXPECT_EQ(first.find("Log file closed"), std::string::npos);
+    EXPECT_NE(next.find("last\n"), std::string::npos);
+    EXPECT_NE(next.find("Log file closed"), std::string::npos);
 }
 
 } // namespace

@@ -12,8 +12,8 @@
 namespace zx {
 namespace {
 
-// The stream pointer is read by both threads; it changes only at enable and
-// at destruction, when no worker writes.
+// The stream pointer is read by both threads; a reader may still hold a
+// stream it loaded, so a replaced stream is closed only at destruction.
 std::atomic_ref<FILE*> LogStream(FILE*& file) {
     return std::atomic_ref<FILE*>(file);
 }
@@ -52,6 +52,8 @@ CZarvexConfig::~CZarvexConfig() {
         std::fwrite(line.data(), 1, line.size(), file);
         std::fclose(file);
     }
+    for (FILE* retired : m_retiredDebugFiles)
+        std::fclose(retired);
 }
 
 CDialog* CZarvexConfig::GetParentGui() {
@@ -66,7 +68,7 @@ void CZarvexConfig::EnableDebugFile(const wchar_t* pPath) {
     if (!file)
         return;
     if (FILE* old = zx::LogStream(m_pDebugFile).exchange(file))
-        std::fclose(old);
+        m_retiredDebugFiles.push_back(old);
     WriteToLog(L"Log file created " + zx::CTimeNow() + L"\n");
 }
 

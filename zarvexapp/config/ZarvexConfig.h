@@ -16,6 +16,7 @@
 #include "platform/WinTypes.h"
 
 #include <cstdio>
+#include <vector>
 
 class CDialog;
 
@@ -30,7 +31,9 @@ public:
 
     // ---- Diagnostic log -------------------------------------------------------
     // Creates (or truncates) the log and writes its opening line. A path that
-    // cannot be opened leaves the log as it was: disabled if it was.
+    // cannot be opened leaves the log as it was: disabled if it was. Called
+    // again, later entries go to the new file; the former one stays open
+    // until destruction, since another thread may be writing to it.
     void EnableDebugFile(const wchar_t* pPath);
     // One entry stamped with the local time of day. The three arguments are
     // pointer-sized values given unchanged to the format (Windows rules): a
@@ -49,4 +52,6 @@ protected:
 
 private:
     void WriteToLog(const std::wstring& text);
+
+    std::vector<FILE*> m_retiredDebugFiles; // UI thread only
 };
