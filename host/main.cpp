@@ -1,6 +1,8 @@
-// zarvex-host: the host program. For now it shows its main dialog, built from
-// its own resource template, with the places where an application's windows
-// will go; with no display it renders the dialog to a PNG and says where.
+// zarvex-host: the host program. For now it creates the configuration object
+// (with the diagnostic log when asked for one) and shows its main dialog,
+// built from its own resource template, with the places where an
+// application's windows will go; with no display it renders the dialog to a
+// PNG and says where.
 
 #include "resource.h"
 
@@ -11,9 +13,12 @@
 #include "platform/ResImage.h"
 #include "platform/Resources.h"
 #include "platform/String.h"
+#include "zarvexapp/config/ZarvexConfig.h"
+#include "zarvexapp/contracts/Globals.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -69,7 +74,30 @@ int main(int argc, char** argv) {
         QStringLiteral("screenshot"), QStringLiteral("Render the main window to <file> and exit."),
         QStringLiteral("file"));
     options.addOption(screenshot);
+    const QCommandLineOption log(QStringLiteral("log"),
+                                 QStringLiteral("Write the diagnostic log to <file>."),
+                                 QStringLiteral("file"));
+    options.addOption(log);
     options.process(app);
+
+    // The one configuration object; the library reaches it through the global.
+    // There is no CDialog parent yet: the main dialog is a plain widget until
+    // the shell windows exist.
+    auto config = std::make_unique<CZarvexConfig>(nullptr);
+    g_pZarvexConfig = config.get();
+    struct Unpublish {
+        ~Unpublish() { g_pZarvexConfig = nullptr; }
+    } unpublish;
+    if (options.isSet(log)) {
+        const std::wstring path = options.value(log).toStdWString();
+        config->EnableDebugFile(path.c_str());
+        // The opening line is flushed at once: an empty or absent file means
+        // the path could not be written.
+        if (QFileInfo(options.value(log)).size() == 0)
+            std::fprintf(stderr, "zarvex-host: cannot write the log %s\n",
+                         qPrintable(options.value(log)));
+    }
+    config->PrintToDebugFile(L"zarvex-host started\n");
 
     const auto dlg = ownDialogTemplate(IDD_ZARVEXHOST_DIALOG);
     if (!dlg) {
