@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -230,6 +231,33 @@ std::optional<quint32> ToWord(const QVariant& value) {
     return static_cast<quint32>(number);
 }
 
+// A damaged file that is about to be written is first copied whole next to
+// itself; its sound lines then take its place, so saving goes on and nothing
+// that was in it is lost.
+bool SetAsideAndRepair(const QString& path, const FileState& state) {
+    if (!state.writable) {
+        Report(path, state.problem + QStringLiteral(" and read-only"));
+        return false;
+    }
+    QString aside = path + QStringLiteral(".damaged");
+    for (int n = 1; QFileInfo::exists(aside); ++n)
+        aside = path + QStringLiteral(".damaged-%1").arg(n);
+    if (!QFile::copy(path, aside)) {
+        Report(path, state.problem + QStringLiteral(" and cannot be set aside"));
+        return false;
+    }
+    QSaveFile repaired(path);
+    if (!repaired.open(QIODevice::WriteOnly) ||
+        repaired.write(state.cleaned) != state.cleaned.size() || !repaired.commit()) {
+        QFile::remove(aside);
+        Report(path, state.problem + QStringLiteral(" and cannot be repaired"));
+        return false;
+    }
+    qWarning("Settings file %s %s; it was kept as %s, and its sound lines stay in use",
+             qUtf8Printable(path), qUtf8Printable(state.problem), qUtf8Printable(aside));
+    return true;
+}
+
 struct PendingValue {
     QString key;
     QVariant value;
@@ -238,8 +266,13 @@ struct PendingValue {
 // Writes the changes of one access. The file is looked at again first: it
 // may have been damaged or locked since the key was opened.
 bool Commit(const QString& path, bool onlyNew, const std::vector<PendingValue>& pending) {
-    const FileState state = Inspect(path);
-    if (state.kind == FileState::Unreadable || state.kind == FileState::Damaged) {
+    FileState state = Inspect(path);
+    if (state.kind == FileState::Damaged) {
+        if (!SetAsideAndRepair(path, state))
+            return false;
+        state = Inspect(path);
+    }
+    if (state.kind != FileState::Healthy && state.kind != FileState::Missing) {
         Report(path, state.problem);
         return false;
     }
@@ -332,15 +365,19 @@ bool CRegistry::Open(int mode) {
         return false;
     }
 
-    const FileState state = Inspect(p.path);
-    if (state.kind == FileState::Unreadable) {
+    FileState state = Inspect(p.path);
+    if (state.kind == FileState::Damaged && mode != kRead) {
+        if (!SetAsideAndRepair(p.path, state))
+            return false;
+        state = Inspect(p.path);
+    }
+    if (state.kind == FileState::Unreadable ||
+        (state.kind == FileState::Damaged && mode != kRead)) {
         Report(p.path, state.problem);
         return false;
     }
     if (state.kind == FileState::Damaged) {
         Report(p.path, state.problem);
-        if (mode != kRead)
-            return false;
         // Reads are served from the sound lines, so one bad line costs only its own value.
         wchar_t folder[MAX_PATH];
         const DWORD length = GetTempPathW(MAX_PATH, folder);

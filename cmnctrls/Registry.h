@@ -16,9 +16,11 @@
 // Values are 32-bit words, kept as decimal text. Changes are written at
 // CloseKey, all at once and atomically (a new file replaces the old one).
 //
-// A settings file that cannot be read, or that is damaged (binary garbage, a
-// line that is not INI), is never written: the values that can still be read
-// are read, updates fail, and a warning names the file and the fault. Opens
+// A settings file that cannot be read is never written: updates fail and a
+// warning names the file and the fault. One that is damaged (binary garbage,
+// a line that is not INI) is read for the values it still holds; the first
+// update copies it whole to "<file>.damaged" (or ".damaged-N"), puts its sound
+// lines in its place and goes on, with a warning that names both. Opens
 // and CloseKey return false when they could not do their job; callers may
 // ignore that, their variables then simply keep their values.
 //

@@ -280,8 +280,9 @@ TEST_F(RegistryTest, MalformedValuesLeaveVariablesAlone) {
 }
 
 // A settings file that is damaged or cannot be read loses nothing: the values
-// that can be read are read, and the file is not rewritten.
-TEST_F(RegistryTest, DamagedOrLockedFileIsNeverRewritten) {
+// that can be read are read; a damaged file is set aside whole before the
+// first save, and one that cannot be read is never written.
+TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
     const wchar_t* area = L"Software\\Zarvex\\ZarvexApp\\My Application";
     {
         CRegistry registry;
@@ -336,11 +337,27 @@ TEST_F(RegistryTest, DamagedOrLockedFileIsNeverRewritten) {
     EXPECT_EQ(b, 2);
     EXPECT_EQ(c, 3);
     EXPECT_EQ(Load(area).m_iValue, 4);
-    EXPECT_FALSE(tryUpdates());
-    EXPECT_EQ(ReadAll(m_ini), damaged);
+    EXPECT_EQ(ReadAll(m_ini), damaged) << "reading writes nothing";
 
-    // Damage that appears while a key is open is caught before writing.
-    WriteAll(m_ini, healthy);
+    // The first save keeps the damaged file whole beside it and goes on with
+    // its sound lines.
+    {
+        CRegistry registry;
+        registry.SetKey(kPage);
+        int changed = 40;
+        ASSERT_TRUE(registry.OpenUpdateKey());
+        EXPECT_TRUE(registry.RegistryAccess(L"m_a", changed, -1));
+        EXPECT_TRUE(registry.CloseKey());
+    }
+    EXPECT_EQ(ReadAll(m_ini + ".damaged"), damaged);
+    a = b = c = 0;
+    EXPECT_TRUE(readPage(a, b, c));
+    EXPECT_EQ(a, 40);
+    EXPECT_EQ(c, 3);
+    EXPECT_EQ(Load(area).m_iValue, 4);
+
+    // Damage that appears while a key is open is set aside before writing,
+    // under a name that keeps the earlier copy.
     {
         CRegistry registry;
         registry.SetKey(kPage);
@@ -348,9 +365,22 @@ TEST_F(RegistryTest, DamagedOrLockedFileIsNeverRewritten) {
         ASSERT_TRUE(registry.OpenUpdateKey());
         registry.RegistryAccess(L"m_a", changed, -1);
         WriteAll(m_ini, damaged);
-        EXPECT_FALSE(registry.CloseKey());
+        EXPECT_TRUE(registry.CloseKey());
     }
+    EXPECT_EQ(ReadAll(m_ini + ".damaged"), damaged);
+    EXPECT_EQ(ReadAll(m_ini + ".damaged-1"), damaged);
+    a = b = c = 0;
+    EXPECT_TRUE(readPage(a, b, c));
+    EXPECT_EQ(a, 50);
+    EXPECT_EQ(b, 2);
+
+    // A damaged file that is also read-only is read but left as it is.
+    WriteAll(m_ini, damaged);
+    ASSERT_EQ(chmod(QFile::encodeName(m_ini).constData(), 0444), 0);
+    EXPECT_FALSE(tryUpdates());
     EXPECT_EQ(ReadAll(m_ini), damaged);
+    EXPECT_FALSE(QFileInfo::exists(m_ini + ".damaged-2"));
+    ASSERT_EQ(chmod(QFile::encodeName(m_ini).constData(), 0644), 0);
 
     // A read-only file is read but never written.
     WriteAll(m_ini, healthy);
