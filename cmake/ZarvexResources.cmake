@@ -6,17 +6,35 @@
 set(ZX_WINDRES /usr/bin/x86_64-w64-mingw32-windres CACHE FILEPATH "GNU windres")
 set(ZX_RC_INCLUDE_DIR ${CMAKE_CURRENT_LIST_DIR}/../platform/rc)
 set(ZX_RES_EMBED_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/ResourceBlob.S.in)
+set(ZX_RC_PREPASS ${CMAKE_CURRENT_LIST_DIR}/RcPrepass.cmake)
+
+# "UTF-16LE" or "UTF-16BE" for a script saved with that byte-order mark, else
+# empty (UTF-8 or an 8-bit code page).
+function(_zx_rc_encoding rc_abs out_var)
+  file(READ ${rc_abs} bom LIMIT 2 HEX)
+  if(bom STREQUAL "fffe")
+    set(${out_var} UTF-16LE PARENT_SCOPE)
+  elseif(bom STREQUAL "feff")
+    set(${out_var} UTF-16BE PARENT_SCOPE)
+  else()
+    set(${out_var} "" PARENT_SCOPE)
+  endif()
+endfunction()
 
 # The data files a script names (ICON, BITMAP, TEXT, PDF... statements with a
 # quoted file name). The preprocessor's dependency file lists what the script
 # #includes, not these: windres opens them itself.
-function(_zx_rc_data_files rc_abs out_var)
+function(_zx_rc_data_files rc_abs encoding out_var)
   get_filename_component(rc_dir ${rc_abs} DIRECTORY)
-  file(STRINGS ${rc_abs} lines REGEX "^[ \t]*[A-Za-z0-9_]+[ \t]+[A-Za-z0-9_]+[ \t]+([A-Z]+[ \t]+)*\"[^\"]+\"[ \t]*(//.*)?$")
+  set(read_as "")
+  if(encoding)
+    set(read_as ENCODING ${encoding})
+  endif()
+  file(STRINGS ${rc_abs} lines ${read_as} REGEX "^[ \t]*[A-Za-z0-9_]+[ \t]+[A-Za-z0-9_]+[ \t]+([A-Z]+[ \t]+)*\"[^\"]+\"[ \t\r]*(//.*)?$")
   set(files "")
   foreach(line IN LISTS lines)
     string(REGEX MATCH "\"([^\"]+)\"" _ "${line}")
-    set(name "${CMAKE_MATCH_1}")
+    string(REGEX REPLACE "\\\\+" "/" name "${CMAKE_MATCH_1}") # as the pre-pass does
     foreach(dir ${rc_dir} ${ZX_RC_INCLUDE_DIR})
       if(EXISTS "${dir}/${name}" AND NOT IS_DIRECTORY "${dir}/${name}")
         list(APPEND files "${dir}/${name}")
@@ -46,12 +64,23 @@ function(zx_target_resources target rcfile)
   get_filename_component(rc_dir ${rc_abs} DIRECTORY)
   set_target_properties(${target} PROPERTIES ZX_RESOURCE_SCRIPT ${rc_abs})
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${rc_abs})
-  _zx_rc_data_files(${rc_abs} data_files)
+  _zx_rc_encoding(${rc_abs} encoding)
+  _zx_rc_data_files(${rc_abs} "${encoding}" data_files)
 
   set(out_dir ${CMAKE_CURRENT_BINARY_DIR}/${target}.res.d)
   set(res ${out_dir}/${target}.res)
   set(dep ${out_dir}/${target}.res.dep)
   set(asm ${out_dir}/${target}_res.S)
+
+  # windres reads a copy made readable by the pre-pass; #include "x.h" still
+  # finds the script's neighbours through -I.
+  set(rc_input ${out_dir}/${target}.rc)
+  add_custom_command(
+    OUTPUT ${rc_input}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${out_dir}
+    COMMAND ${CMAKE_COMMAND} -DIN=${rc_abs} -DOUT=${rc_input} -P ${ZX_RC_PREPASS}
+    DEPENDS ${rc_abs} ${ZX_RC_PREPASS}
+    VERBATIM)
 
   add_custom_command(
     OUTPUT ${res}
@@ -60,8 +89,8 @@ function(zx_target_resources target rcfile)
             --preprocessor-arg=-MD --preprocessor-arg=-MF --preprocessor-arg=${dep}
             --preprocessor-arg=-MT --preprocessor-arg=${res}
             -c 65001 -O res -I ${rc_dir} -I ${ZX_RC_INCLUDE_DIR}
-            -i ${rc_abs} -o ${res}
-    DEPENDS ${rc_abs} ${data_files} ${arg_DEPENDS}
+            -i ${rc_input} -o ${res}
+    DEPENDS ${rc_input} ${data_files} ${arg_DEPENDS}
     DEPFILE ${dep}
     WORKING_DIRECTORY ${rc_dir}
     COMMENT "Compiling resources of ${target}"

@@ -1,7 +1,9 @@
 #include "fixtures/fixture_ids.h"
+#include "platform/DialogTemplate.h"
 #include "platform/ElfResources.h"
 #include "platform/LastError.h"
 #include "platform/Modules.h"
+#include "platform/ResImage.h"
 #include "platform/Resources.h"
 
 #include <gtest/gtest.h>
@@ -167,6 +169,34 @@ TEST(Resources, ModuleWithoutResourcesFindsNone) {
     ASSERT_NE(damaged.get(), nullptr) << zx::LastLoadErrorText();
     EXPECT_TRUE(zx::LoadedResourceBlob(damaged.get()).empty());
     EXPECT_EQ(FindResourceW(damaged.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16)), nullptr);
+}
+
+// The dependency library's script is kept as Visual Studio writes one (UTF-16,
+// afxres.h, a code-page pragma, designer blocks, backslashes in file names):
+// its texts arrive intact and its dialog is whole.
+TEST(Resources, VisualStudioScriptsCompileAsWritten) {
+    Loaded plugin(L"fixture_nores.ctc");
+    ASSERT_NE(plugin.get(), nullptr) << zx::LastLoadErrorText();
+    HMODULE library = GetModuleHandleW(L"libfixture_reslib.so");
+    ASSERT_NE(library, nullptr);
+
+    HRSRC text = FindResourceW(library, MAKEINTRESOURCEW(IDR_RESLIB_TEXT), L"TEXT");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(bytesOf(library, text), "This text lives in the dependency library.");
+    wchar_t buffer[64];
+    ASSERT_GT(LoadStringW(library, IDS_RESLIB_ACCENTED, buffer, 64), 0);
+    EXPECT_STREQ(buffer, L"Caf\u00e9, 5 \u20ac \\ C:\\temp"); // strings keep their backslashes
+
+    const auto dialog = zx::ParseDialogTemplate(
+        zx::ResourceBytes(library, MAKEINTRESOURCEW(IDD_RESLIB), RT_DIALOG));
+    ASSERT_TRUE(dialog.has_value());
+    ASSERT_TRUE(dialog->font.has_value());
+    EXPECT_EQ(dialog->font->typeface, L"MS Shell Dlg");
+    EXPECT_EQ(dialog->font->pointSize, 8);
+    ASSERT_EQ(dialog->items.size(), 3u);
+    EXPECT_EQ(dialog->items[0].title.text, L"Prix : 5 \u20ac");
+    EXPECT_EQ(dialog->items[1].id, DWORD{IDC_RESLIB_EDIT});
+    EXPECT_TRUE(dialog->items[2].isClass(L"Static"));
 }
 
 // A null module means the executable, which carries resources of its own.

@@ -1,0 +1,3 @@
+/* Resource scripts written with Visual Studio include winresrc.h; here it gives
+   the same style and resource constants. */
+#include "zxres.h"
