@@ -190,6 +190,10 @@ TEST_F(DebugLog, ANewFileWhileAnotherThreadWritesLosesNoEntry) {
     config->EnableDebugFile(zx::Utf8ToWide(second).c_str());
     switched = true;
     worker.join();
+    // The file in use is not truncated under its stream.
+    const std::string before = ReadFile(second);
+    config->EnableDebugFile(zx::Utf8ToWide(second).c_str());
+    EXPECT_EQ(ReadFile(second), before);
     config->PrintToDebugFile(L"last\n");
     config.reset();
 

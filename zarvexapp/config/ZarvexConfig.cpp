@@ -9,6 +9,8 @@
 #include <cwchar>
 #include <string>
 
+#include <sys/stat.h>
+
 namespace zx {
 namespace {
 
@@ -64,6 +66,15 @@ void CZarvexConfig::EnableDebugFile(const wchar_t* pPath) {
     if (!pPath || !*pPath)
         return;
     const std::string path = zx::WideToUtf8(pPath);
+    // The file the log already writes is in use, as on Windows: truncating it
+    // under the open stream would leave a hole in the log.
+    if (FILE* current = zx::LogStream(m_pDebugFile).load()) {
+        struct stat open {
+        }, named{};
+        if (fstat(fileno(current), &open) == 0 && stat(path.c_str(), &named) == 0 &&
+            open.st_dev == named.st_dev && open.st_ino == named.st_ino)
+            return;
+    }
     FILE* file = std::fopen(path.c_str(), "w");
     if (!file)
         return;

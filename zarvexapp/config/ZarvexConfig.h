@@ -31,9 +31,10 @@ public:
 
     // ---- Diagnostic log -------------------------------------------------------
     // Creates (or truncates) the log and writes its opening line. A path that
-    // cannot be opened leaves the log as it was: disabled if it was. Called
-    // again, later entries go to the new file; the former one stays open
-    // until destruction, since another thread may be writing to it.
+    // cannot be opened leaves the log as it was: disabled if it was, and so
+    // does the file already in use. Called again with another file, later
+    // entries go there; the former one stays open until destruction, since
+    // another thread may be writing to it.
     void EnableDebugFile(const wchar_t* pPath);
     // One entry stamped with the local time of day. The three arguments are
     // pointer-sized values given unchanged to the format (Windows rules): a
