@@ -69,10 +69,10 @@ void CZarvexConfig::EnableDebugFile(const wchar_t* pPath) {
     // The file the log already writes is in use, as on Windows: truncating it
     // under the open stream would leave a hole in the log.
     if (FILE* current = zx::LogStream(m_pDebugFile).load()) {
-        struct stat open {
-        }, named{};
-        if (fstat(fileno(current), &open) == 0 && stat(path.c_str(), &named) == 0 &&
-            open.st_dev == named.st_dev && open.st_ino == named.st_ino)
+        struct stat inUse = {};
+        struct stat named = {};
+        if (fstat(fileno(current), &inUse) == 0 && stat(path.c_str(), &named) == 0 &&
+            inUse.st_dev == named.st_dev && inUse.st_ino == named.st_ino)
             return;
     }
     FILE* file = std::fopen(path.c_str(), "w");
