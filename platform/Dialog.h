@@ -18,10 +18,6 @@
 
 class QEventLoop;
 
-#ifndef RT_DIALOG
-#define RT_DIALOG MAKEINTRESOURCEW(5)
-#endif
-
 // Dialog navigation keys (Escape = Cancel, Enter = the default button) for
 // a dialog and the controls in it; TRUE when the message was one of them.
 BOOL IsDialogMessageW(HWND hDlg, MSG* lpMsg);

@@ -97,22 +97,22 @@ TEST(ResImageTest, FindsEveryResourceOfACompiledScript) {
     EXPECT_EQ(text(res.find(id(L"BitStream"), id(L"#102"))), "C:\\boards\\v2.1\\fw\\image.bin");
     EXPECT_EQ(text(res.find(id(L"PDF"), id(L"#7"))), "%PDF-1.4 fake\n");
     EXPECT_EQ(text(res.find(id(L"TEXT"), id(L"mynotes"))), "named resource");
-    EXPECT_EQ(text(res.find(id(RT_RCDATA), id(L"#200"))), std::string("\x34\x12\x78\x56"
-                                                                      "ab"));
+    EXPECT_EQ(text(res.find(ResId(zx::kRtRcData), id(L"#200"))), std::string("\x34\x12\x78\x56"
+                                                                             "ab"));
     EXPECT_EQ(text(res.find(id(MAKEINTRESOURCEW(4660)), id(L"#5"))), "odd");
 
     // Wrong type, wrong name, a name that is only an ordinal's digits.
     EXPECT_FALSE(res.find(id(L"BITSTREAM"), id(L"#101")));
     EXPECT_FALSE(res.find(id(L"TEXT"), id(L"#103")));
     EXPECT_FALSE(res.find(id(L"TEXT"), ResId::named(L"101")));
-    EXPECT_FALSE(res.find(id(RT_RCDATA), id(L"#5")));
+    EXPECT_FALSE(res.find(ResId(zx::kRtRcData), id(L"#5")));
 
     // Languages: exact when asked, else neutral first, then US English.
-    EXPECT_EQ(text(res.find(id(RT_RCDATA), id(L"#300"), WORD{0x0407})), "deutsch");
-    EXPECT_EQ(text(res.find(id(RT_RCDATA), id(L"#300"))), "neutral");
-    EXPECT_EQ(text(res.find(id(RT_RCDATA), id(L"#301"))), "english");
-    EXPECT_FALSE(res.find(id(RT_RCDATA), id(L"#301"), WORD{0x040C}));
-    const zx::ResEntry* german = res.findEntry(id(RT_RCDATA), id(L"#301"), WORD{0x0407});
+    EXPECT_EQ(text(res.find(ResId(zx::kRtRcData), id(L"#300"), WORD{0x0407})), "deutsch");
+    EXPECT_EQ(text(res.find(ResId(zx::kRtRcData), id(L"#300"))), "neutral");
+    EXPECT_EQ(text(res.find(ResId(zx::kRtRcData), id(L"#301"))), "english");
+    EXPECT_FALSE(res.find(ResId(zx::kRtRcData), id(L"#301"), WORD{0x040C}));
+    const zx::ResEntry* german = res.findEntry(ResId(zx::kRtRcData), id(L"#301"), WORD{0x0407});
     ASSERT_NE(german, nullptr);
     EXPECT_EQ(german->language, 0x0407);
     EXPECT_EQ(german->memoryFlags, 0x1030);

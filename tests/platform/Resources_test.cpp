@@ -3,7 +3,6 @@
 #include "platform/ElfResources.h"
 #include "platform/LastError.h"
 #include "platform/Modules.h"
-#include "platform/ResImage.h"
 #include "platform/Resources.h"
 
 #include <gtest/gtest.h>
