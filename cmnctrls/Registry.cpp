@@ -231,31 +231,35 @@ std::optional<quint32> ToWord(const QVariant& value) {
     return static_cast<quint32>(number);
 }
 
-// A damaged file that is about to be written is first copied whole next to
-// itself; its sound lines then take its place, so saving goes on and nothing
-// that was in it is lost.
-bool SetAsideAndRepair(const QString& path, const FileState& state) {
+// The state of a file about to be written. A damaged one is first copied
+// whole next to itself and its sound lines take its place, so saving goes on
+// and nothing that was in it is lost; when that cannot be done it stays
+// damaged, and the problem says why.
+FileState InspectForWriting(const QString& path) {
+    FileState state = Inspect(path);
+    if (state.kind != FileState::Damaged)
+        return state;
     if (!state.writable) {
-        Report(path, state.problem + QStringLiteral(" and read-only"));
-        return false;
+        state.problem += QStringLiteral(" and read-only");
+        return state;
     }
     QString aside = path + QStringLiteral(".damaged");
     for (int n = 1; QFileInfo::exists(aside); ++n)
         aside = path + QStringLiteral(".damaged-%1").arg(n);
     if (!QFile::copy(path, aside)) {
-        Report(path, state.problem + QStringLiteral(" and cannot be set aside"));
-        return false;
+        state.problem += QStringLiteral(" and cannot be set aside");
+        return state;
     }
     QSaveFile repaired(path);
     if (!repaired.open(QIODevice::WriteOnly) ||
         repaired.write(state.cleaned) != state.cleaned.size() || !repaired.commit()) {
         QFile::remove(aside);
-        Report(path, state.problem + QStringLiteral(" and cannot be repaired"));
-        return false;
+        state.problem += QStringLiteral(" and cannot be repaired");
+        return state;
     }
     qWarning("Settings file %s %s; it was kept as %s, and its sound lines stay in use",
              qUtf8Printable(path), qUtf8Printable(state.problem), qUtf8Printable(aside));
-    return true;
+    return Inspect(path);
 }
 
 struct PendingValue {
@@ -266,12 +270,7 @@ struct PendingValue {
 // Writes the changes of one access. The file is looked at again first: it
 // may have been damaged or locked since the key was opened.
 bool Commit(const QString& path, bool onlyNew, const std::vector<PendingValue>& pending) {
-    FileState state = Inspect(path);
-    if (state.kind == FileState::Damaged) {
-        if (!SetAsideAndRepair(path, state))
-            return false;
-        state = Inspect(path);
-    }
+    const FileState state = InspectForWriting(path);
     if (state.kind != FileState::Healthy && state.kind != FileState::Missing) {
         Report(path, state.problem);
         return false;
@@ -365,12 +364,7 @@ bool CRegistry::Open(int mode) {
         return false;
     }
 
-    FileState state = Inspect(p.path);
-    if (state.kind == FileState::Damaged && mode != kRead) {
-        if (!SetAsideAndRepair(p.path, state))
-            return false;
-        state = Inspect(p.path);
-    }
+    const FileState state = mode == kRead ? Inspect(p.path) : InspectForWriting(p.path);
     if (state.kind == FileState::Unreadable ||
         (state.kind == FileState::Damaged && mode != kRead)) {
         Report(p.path, state.problem);
