@@ -1,12 +1,12 @@
 #pragma once
 // CRichEditCtrl: formatted text with character formats, RTF stream-in and
 // searching. Positions count each paragraph end as one character and lines
-// are paragraphs (see platform/Controls.h).
+// are paragraphs (see platform/Controls.h); a line that ends a paragraph ends
+// in '\r'.
 
-#include "platform/ControlMessages.h"
-#include "platform/Wnd.h"
+#include "platform/EditLines.h"
 
-class CRichEditCtrl : public CWnd {
+class CRichEditCtrl : public zx::EditLines {
 public:
     using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
@@ -30,44 +30,10 @@ public:
     void SetSel(CHARRANGE& range) {
         SendMessageW(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
     }
-    void ReplaceSel(LPCWSTR text, BOOL canUndo = FALSE) {
-        SendMessageW(EM_REPLACESEL, static_cast<WPARAM>(canUndo), reinterpret_cast<LPARAM>(text));
-    }
-    int GetLineCount() const { return static_cast<int>(SendMessageW(EM_GETLINECOUNT)); }
-    int LineIndex(int line = -1) const {
-        return static_cast<int>(SendMessageW(EM_LINEINDEX, static_cast<WPARAM>(line)));
-    }
     long LineFromChar(long index) const {
         return static_cast<long>(SendMessageW(EM_EXLINEFROMCHAR, 0, index));
     }
-    int LineLength(int index = -1) const {
-        return static_cast<int>(SendMessageW(EM_LINELENGTH, static_cast<WPARAM>(index)));
-    }
-    // The buffer's first element holds its size in characters (as a WORD).
-    // A line that ends a paragraph ends in '\r'.
-    int GetLine(int line, LPWSTR buffer) const {
-        return static_cast<int>(
-            SendMessageW(EM_GETLINE, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(buffer)));
-    }
-    // Copies at most maxLength characters, without a terminator.
-    int GetLine(int line, LPWSTR buffer, int maxLength) const {
-        if (!buffer || maxLength <= 0)
-            return 0;
-        buffer[0] = static_cast<wchar_t>(maxLength > 0xFFFF ? 0xFFFF : maxLength);
-        return GetLine(line, buffer);
-    }
     long GetTextLength() const { return static_cast<long>(SendMessageW(WM_GETTEXTLENGTH)); }
-    BOOL SetReadOnly(BOOL readOnly = TRUE) {
-        return static_cast<BOOL>(SendMessageW(EM_SETREADONLY, static_cast<WPARAM>(readOnly)));
-    }
-    void LineScroll(int lines, int chars = 0) {
-        SendMessageW(EM_LINESCROLL, static_cast<WPARAM>(chars), lines);
-    }
-    int GetFirstVisibleLine() const {
-        return static_cast<int>(SendMessageW(EM_GETFIRSTVISIBLELINE));
-    }
-    void Clear() { SendMessageW(WM_CLEAR); }
-    void Copy() { SendMessageW(WM_COPY); }
     void LimitText(long chars = 0) { SendMessageW(EM_EXLIMITTEXT, 0, chars); }
 
     // Character formats; the Get calls return the mask of valid fields.
