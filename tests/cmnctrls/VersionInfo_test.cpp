@@ -2,28 +2,17 @@
 #include "platform/LastError.h"
 #include "platform/Modules.h"
 #include "platform/WideText.h"
+#include "support/WholeFiles.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
 namespace {
-
-std::vector<char> readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeAll(const std::string& path, const std::vector<char>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 std::wstring wide(const std::string& path) {
     return zx::Utf8ToWide(path);
@@ -73,7 +62,7 @@ TEST(VersionInfo, DamagedOrForeignFilesGiveNoValues) {
     ASSERT_TRUE(dir.isValid());
     const std::string folder = dir.path().toStdString() + "/";
     const std::string good = zx::ExecutableFolder() + "fixture_resources.cap";
-    const std::vector<char> plugin = readAll(good);
+    const std::vector<char> plugin = zxtest::ReadWholeFile<std::vector<char>>(good);
     ASSERT_GT(plugin.size(), 4096u);
 
     CVersionInfo info;
@@ -87,10 +76,10 @@ TEST(VersionInfo, DamagedOrForeignFilesGiveNoValues) {
     // file.
     const std::string cut = folder + "cut.cap";
     for (size_t length = 0; length < plugin.size(); length += 1 + plugin.size() / 61) {
-        writeAll(cut, std::vector<char>(plugin.begin(), plugin.begin() + length));
+        zxtest::WriteWholeFile(cut, std::vector<char>(plugin.begin(), plugin.begin() + length));
         refuses(cut);
     }
-    writeAll(cut, std::vector<char>(plugin.begin(), plugin.end() - 1));
+    zxtest::WriteWholeFile(cut, std::vector<char>(plugin.begin(), plugin.end() - 1));
     refuses(cut);
 
     // A version block whose length overruns its resource.
@@ -102,16 +91,16 @@ TEST(VersionInfo, DamagedOrForeignFilesGiveNoValues) {
     const auto lengthField = static_cast<size_t>(at - plugin.begin()) - 6;
     corrupt[lengthField] = '\xFF';
     corrupt[lengthField + 1] = '\x7F';
-    writeAll(folder + "corrupt.cap", corrupt);
+    zxtest::WriteWholeFile(folder + "corrupt.cap", corrupt);
     refuses(folder + "corrupt.cap");
 
     // Section headers that point outside the file.
     std::vector<char> badTable = plugin;
     badTable[0x28 + 7] = '\x7F'; // e_shoff far beyond the end
-    writeAll(folder + "badtable.cap", badTable);
+    zxtest::WriteWholeFile(folder + "badtable.cap", badTable);
     refuses(folder + "badtable.cap");
 
-    writeAll(folder + "x.ctc", {'M', 'Z', '\0', '\0'});
+    zxtest::WriteWholeFile(folder + "x.ctc", {'M', 'Z', '\0', '\0'});
     refuses(folder + "x.ctc");
     ASSERT_EQ(mkdir((folder + "y.cap").c_str(), 0700), 0);
     refuses(folder + "y.cap");

@@ -3,14 +3,13 @@
 // published in g_pZarvexConfig for the lifetime of the capture.
 
 #include "platform/WideText.h"
+#include "support/WholeFiles.h"
 #include "zarvexapp/config/ZarvexConfig.h"
 #include "zarvexapp/contracts/Globals.h"
 
 #include <QTemporaryDir>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 namespace zxtest {
@@ -26,12 +25,7 @@ public:
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
-    std::string Text() const {
-        std::ifstream in(m_path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Text() const { return zxtest::ReadWholeFile(m_path); }
     bool Contains(const std::string& piece) const {
         return Text().find(piece) != std::string::npos;
     }

@@ -4,6 +4,7 @@
 // second file opened while a worker writes.
 
 #include "platform/WideText.h"
+#include "support/WholeFiles.h"
 #include "zarvexapp/config/ZarvexConfig.h"
 
 #include <QTemporaryDir>
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -22,13 +22,6 @@
 #include <vector>
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 const wchar_t* Arg(std::uintptr_t v) {
     return reinterpret_cast<const wchar_t*>(v);
@@ -42,7 +35,7 @@ protected:
         config = std::make_unique<CZarvexConfig>(nullptr);
     }
     void Enable() { config->EnableDebugFile(zx::Utf8ToWide(path).c_str()); }
-    std::string Text() const { return ReadFile(path); }
+    std::string Text() const { return zxtest::ReadWholeFile(path); }
 
     QTemporaryDir dir;
     std::string path;
@@ -191,15 +184,15 @@ TEST_F(DebugLog, ANewFileWhileAnotherThreadWritesLosesNoEntry) {
     switched = true;
     worker.join();
     // The file in use is not truncated under its stream.
-    const std::string before = ReadFile(second);
+    const std::string before = zxtest::ReadWholeFile(second);
     config->EnableDebugFile(zx::Utf8ToWide(second).c_str());
-    EXPECT_EQ(ReadFile(second), before);
+    EXPECT_EQ(zxtest::ReadWholeFile(second), before);
     config->PrintToDebugFile(L"last\n");
     config.reset();
 
     // Every entry is in one file or the other, whole; only the new file gets
     // the entries after the switch and the closing line.
-    const std::string first = Text(), next = ReadFile(second);
+    const std::string first = Text(), next = zxtest::ReadWholeFile(second);
     const std::regex entry(kStamp + R"( - entry (\d+)\n)");
     std::vector<int> count(static_cast<size_t>(written.load()), 0);
     for (const std::string* text : {&first, &next})

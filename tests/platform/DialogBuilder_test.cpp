@@ -17,14 +17,10 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 zx::DialogTemplate builderTemplate() {
-    const zx::ResImage image(zxtest::OwnResourceImage());
-    const auto data = image.find(zx::ResId(zx::kRtDialog), zx::ResId(40));
-    EXPECT_TRUE(data.has_value());
-    auto dlg = data ? zx::ParseDialogTemplate(*data) : std::nullopt;
+    auto dlg = zx::ParseDialogTemplate(zxtest::OwnResource(zx::kRtDialog, 40));
     EXPECT_TRUE(dlg.has_value());
     return dlg.value_or(zx::DialogTemplate{});
 }

@@ -11,16 +11,12 @@
 using zx::DialogItemClass;
 using zx::ParseDialogTemplate;
 using zx::ResId;
-using zx::ResImage;
 using zx::SzOrOrd;
 
 namespace {
 
 std::vector<BYTE> dialogResource(WORD id) {
-    const ResImage image(zxtest::OwnResourceImage());
-    auto data = image.find(ResId(zx::kRtDialog), ResId(id));
-    EXPECT_TRUE(data.has_value()) << id;
-    return data ? std::vector<BYTE>(data->begin(), data->end()) : std::vector<BYTE>{};
+    return zxtest::OwnResource(zx::kRtDialog, id);
 }
 
 SzOrOrd ordinal(WORD value) {

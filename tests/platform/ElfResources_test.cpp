@@ -1,21 +1,15 @@
 #include "platform/ElfResources.h"
 #include "platform/Modules.h"
 #include "platform/ResImage.h"
+#include "support/WholeFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <elf.h>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
-
-std::vector<BYTE> readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 template <class T> T get(const std::vector<BYTE>& bytes, size_t offset) {
     T value;
@@ -49,7 +43,8 @@ size_t resourceSection(const std::vector<BYTE>& file) {
 // The headers of a real plug-in, bent one field at a time the ways a damaged
 // file can be: each gives "damaged" or "not ELF", never data or a crash.
 TEST(ElfResources, EveryBentHeaderIsRefused) {
-    const std::vector<BYTE> plugin = readAll(zx::ExecutableFolder() + "fixture_resources.cap");
+    const std::vector<BYTE> plugin =
+        zxtest::ReadWholeFile<std::vector<BYTE>>(zx::ExecutableFolder() + "fixture_resources.cap");
     ASSERT_GT(plugin.size(), sizeof(Elf64_Ehdr));
     std::vector<BYTE> blob;
     ASSERT_EQ(blobOf(plugin, blob), zx::ElfStatus::Ok);

@@ -12,16 +12,11 @@
 using zx::MenuItem;
 using zx::MenuTemplate;
 using zx::ParseMenuTemplate;
-using zx::ResId;
-using zx::ResImage;
 
 namespace {
 
 std::vector<BYTE> menuResource(WORD id) {
-    const ResImage image(zxtest::OwnResourceImage());
-    auto data = image.find(ResId(zx::kRtMenu), ResId(id));
-    EXPECT_TRUE(data.has_value()) << id;
-    return data ? std::vector<BYTE>(data->begin(), data->end()) : std::vector<BYTE>{};
+    return zxtest::OwnResource(zx::kRtMenu, id);
 }
 
 // A standard menu of pop-ups nested `depth` deep, each with one item.

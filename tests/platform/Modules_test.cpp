@@ -2,14 +2,13 @@
 #include "platform/Modules.h"
 #include "platform/Sync.h"
 #include "platform/WideText.h"
+#include "support/WholeFiles.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <dlfcn.h>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,16 +27,6 @@ std::wstring fileNameOf(HMODULE module) {
 
 std::string binPath(const char* name) {
     return zx::ExecutableFolder() + name;
-}
-
-std::vector<char> readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeAll(const std::string& path, const std::vector<char>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Whether the dynamic loader still has the file mapped.
@@ -109,21 +98,24 @@ TEST(Modules, RefusesFilesThatAreNoModules) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string folder = dir.path().toStdString() + "/";
-    const std::vector<char> plugin = readAll(binPath("fixture_resources.cap"));
+    const std::vector<char> plugin =
+        zxtest::ReadWholeFile<std::vector<char>>(binPath("fixture_resources.cap"));
     ASSERT_GT(plugin.size(), 4096u);
 
-    writeAll(folder + "x.ctc", {'h', 'e', 'l', 'l', 'o', '\n'});
-    writeAll(folder + "empty.ctc", {});
-    writeAll(folder + "truncated.cap",
-             std::vector<char>(plugin.begin(), plugin.begin() + plugin.size() / 2));
-    writeAll(folder + "cut_in_code.cap", std::vector<char>(plugin.begin(), plugin.begin() + 5000));
-    writeAll(folder + "header_only.cap", std::vector<char>(plugin.begin(), plugin.begin() + 64));
+    zxtest::WriteWholeFile(folder + "x.ctc", {'h', 'e', 'l', 'l', 'o', '\n'});
+    zxtest::WriteWholeFile(folder + "empty.ctc", {});
+    zxtest::WriteWholeFile(folder + "truncated.cap",
+                           std::vector<char>(plugin.begin(), plugin.begin() + plugin.size() / 2));
+    zxtest::WriteWholeFile(folder + "cut_in_code.cap",
+                           std::vector<char>(plugin.begin(), plugin.begin() + 5000));
+    zxtest::WriteWholeFile(folder + "header_only.cap",
+                           std::vector<char>(plugin.begin(), plugin.begin() + 64));
     std::vector<char> otherMachine = plugin;
     otherMachine[18] = 40; // e_machine: ARM
-    writeAll(folder + "arm.ctp", otherMachine);
+    zxtest::WriteWholeFile(folder + "arm.ctp", otherMachine);
     std::vector<char> narrow = plugin;
     narrow[4] = 1; // EI_CLASS: 32-bit
-    writeAll(folder + "elf32.ctp", narrow);
+    zxtest::WriteWholeFile(folder + "elf32.ctp", narrow);
     ASSERT_EQ(mkdir((folder + "y.cap").c_str(), 0700), 0);
     ASSERT_EQ(mkfifo((folder + "pipe.ctm").c_str(), 0600), 0);
 
@@ -152,7 +144,7 @@ TEST(Modules, RefusesFilesThatAreNoModules) {
 
     // A sound copy loads by path; the same file by bare name is only looked
     // for next to the executable, never in the current directory.
-    writeAll(folder + "copy_in_cwd.cap", plugin);
+    zxtest::WriteWholeFile(folder + "copy_in_cwd.cap", plugin);
     HMODULE copy = LoadLibraryW(zx::Utf8ToWide(folder + "copy_in_cwd.cap").c_str());
     ASSERT_NE(copy, nullptr) << zx::LastLoadErrorText();
     EXPECT_TRUE(FreeLibrary(copy));

@@ -9,16 +9,11 @@
 #include <vector>
 
 using zx::ParseVersionBlock;
-using zx::ResId;
-using zx::ResImage;
 
 namespace {
 
 std::vector<BYTE> versionResource() {
-    const ResImage image(zxtest::OwnResourceImage());
-    auto data = image.find(ResId(zx::kRtVersion), ResId(1));
-    EXPECT_TRUE(data.has_value());
-    return data ? std::vector<BYTE>(data->begin(), data->end()) : std::vector<BYTE>{};
+    return zxtest::OwnResource(zx::kRtVersion, 1);
 }
 
 // Offset of the node whose key is `key` (the key follows the 6-byte header).
