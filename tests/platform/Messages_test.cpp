@@ -107,18 +107,30 @@ TEST(Messages, PostThreadMessageNeedsTheTargetsQueue) {
     EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
 }
 
+// A thread and the test take turns: the thread says it reached a step, the
+// test lets it go on (both auto-reset).
+struct Turns {
+    HANDLE reached = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE proceed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    ~Turns() {
+        CloseHandle(reached);
+        CloseHandle(proceed);
+    }
+    void Step() {
+        SetEvent(reached);
+        WaitForSingleObject(proceed, INFINITE);
+    }
+};
+
 // Refuses further messages once its queue holds what the test posted, then
 // returns the sum of the wParams it can still drain.
 DWORD WINAPI RefusingThread(void* parameter) {
-    auto* late = static_cast<LateQueue*>(parameter);
+    auto* turns = static_cast<Turns*>(parameter);
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    SetEvent(late->peeked);
-    WaitForSingleObject(late->goPeek, INFINITE);
+    turns->Step(); // the test posts
     zx::RefuseThreadMessages();
-    ResetEvent(late->goPeek);
-    SetEvent(late->peeked);
-    WaitForSingleObject(late->goPeek, INFINITE);
+    turns->Step(); // the test posts again, in vain
     DWORD sum = 0;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         sum += static_cast<DWORD>(msg.wParam);
@@ -126,22 +138,21 @@ DWORD WINAPI RefusingThread(void* parameter) {
 }
 
 TEST(Messages, AThreadThatRefusesMessagesKeepsWhatWasQueued) {
-    LateQueue late;
+    Turns turns;
     DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, RefusingThread, &late, 0, &id);
+    HANDLE thread = CreateThread(nullptr, 0, RefusingThread, &turns, 0, &id);
     ASSERT_NE(thread, nullptr);
-    ASSERT_EQ(WaitForSingleObject(late.peeked, kGenerous), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(turns.reached, kGenerous), WAIT_OBJECT_0);
     EXPECT_TRUE(PostThreadMessageW(id, WM_USER + 8, 1, 0));
     EXPECT_TRUE(PostThreadMessageW(id, WM_USER + 9, 20, 0));
-    ResetEvent(late.peeked);
-    SetEvent(late.goPeek);
-    ASSERT_EQ(WaitForSingleObject(late.peeked, kGenerous), WAIT_OBJECT_0);
+    SetEvent(turns.proceed);
+    ASSERT_EQ(WaitForSingleObject(turns.reached, kGenerous), WAIT_OBJECT_0);
 
     // The poster learns at once that the record stays its own.
     SetLastError(0);
     EXPECT_FALSE(PostThreadMessageW(id, WM_USER + 8, 300, 0));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
-    SetEvent(late.goPeek);
+    SetEvent(turns.proceed);
     ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
     DWORD sum = 0;
     GetExitCodeThread(thread, &sum);
