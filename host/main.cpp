@@ -83,11 +83,13 @@ int main(int argc, char** argv) {
     // The one configuration object; the library reaches it through the global.
     // There is no CDialog parent yet: the main dialog is a plain widget until
     // the shell windows exist.
-    auto config = std::make_unique<CZarvexConfig>(nullptr);
+    const auto unpublish = [](CZarvexConfig* config) {
+        g_pZarvexConfig = nullptr;
+        delete config;
+    };
+    const std::unique_ptr<CZarvexConfig, decltype(unpublish)> config(new CZarvexConfig(nullptr),
+                                                                     unpublish);
     g_pZarvexConfig = config.get();
-    struct Unpublish {
-        ~Unpublish() { g_pZarvexConfig = nullptr; }
-    } unpublish;
     if (options.isSet(log)) {
         const std::wstring path = options.value(log).toStdWString();
         config->EnableDebugFile(path.c_str());
