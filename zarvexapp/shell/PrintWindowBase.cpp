@@ -26,8 +26,7 @@ CPrintWindowBase::CPrintWindowBase() = default;
 CPrintWindowBase::~CPrintWindowBase() = default;
 
 int CPrintWindowBase::Create() {
-    const CRect* place = g_pZarvexConfig ? g_pZarvexConfig->GetPrintWindowRect() : nullptr;
-    if (!zx::CreateShellWindow(*this, m_uTemplateId, place))
+    if (!zx::CreateShellWindow(*this, m_uTemplateId, &CZarvexConfig::GetPrintWindowRect))
         return 0;
     if (!m_RichEdit.GetSafeHwnd()) {
         // A template without the log control: a window that cannot print.

@@ -4,7 +4,6 @@
 #include "platform/Interlocked.h"
 #include "zarvexapp/command/API.h"
 #include "zarvexapp/config/ZarvexConfig.h"
-#include "zarvexapp/contracts/Globals.h"
 #include "zarvexapp/resources/resource.h"
 #include "zarvexapp/shell/ShellPlacement.h"
 
@@ -14,8 +13,7 @@ CProgressControl::CProgressControl(CAPI*& rpApi, CWnd* pParent)
 CProgressControl::~CProgressControl() = default;
 
 int CProgressControl::Create() {
-    const CRect* place = g_pZarvexConfig ? g_pZarvexConfig->GetProgressCtrlRect() : nullptr;
-    if (!zx::CreateShellWindow(*this, IDD_PROGRESS_CONTROL, place))
+    if (!zx::CreateShellWindow(*this, IDD_PROGRESS_CONTROL, &CZarvexConfig::GetProgressCtrlRect))
         return 0;
     ShowWindow(SW_SHOW);
     return 1;
@@ -34,9 +32,9 @@ void CProgressControl::OnTimer(unsigned int) {
         ShowNoProgress();
         return;
     }
-    // The worker stores the range before it raises the flag, so the range
-    // is read after the flag is taken: a range set just before the flag was
-    // read is never lost behind an older one.
+    // The worker stores the range, then raises the flag. Taking the flag
+    // first and reading the range after it, a range set in between is never
+    // lost behind an older one.
     if (InterlockedExchange(&info->lProgressRangeChanged, 0) != 0) {
         const auto range = static_cast<ULONG>(zx::AtomicField(&info->lProgressRange).load());
         if (range == 0)

@@ -1,7 +1,6 @@
 #include "zarvexapp/shell/SmallAppLogoBase.h"
 
 #include "zarvexapp/config/ZarvexConfig.h"
-#include "zarvexapp/contracts/Globals.h"
 #include "zarvexapp/shell/ShellPlacement.h"
 
 CSmallAppLogoBase::CSmallAppLogoBase() = default;
@@ -9,8 +8,7 @@ CSmallAppLogoBase::CSmallAppLogoBase() = default;
 CSmallAppLogoBase::~CSmallAppLogoBase() = default;
 
 int CSmallAppLogoBase::Create() {
-    const CRect* place = g_pZarvexConfig ? g_pZarvexConfig->GetSmallAppLogoRect() : nullptr;
-    if (!zx::CreateShellWindow(*this, m_uTemplateId, place))
+    if (!zx::CreateShellWindow(*this, m_uTemplateId, &CZarvexConfig::GetSmallAppLogoRect))
         return 0;
     ShowWindow(SW_SHOW);
     return 1;
