@@ -114,6 +114,7 @@ TEST(ApplicationStart, TogglesOnTheSimulatedBoardAndLoadsTheLinkAfresh) {
     EXPECT_TRUE(fx.app->m_bStarted);
     EXPECT_EQ(fx.log.Count("Target-platform comms load Ok"), 2u);
     EXPECT_EQ(fx.log.Count("Target-platform communications unload Ok"), 1u);
+    EXPECT_TRUE(fx.log.Contains("Attempting to unload target comms Simulated Board\n"));
 
     EXPECT_TRUE(fx.app->CloseDownApplication());
     EXPECT_FALSE(fx.app->m_bStarted);
