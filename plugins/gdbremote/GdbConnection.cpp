@@ -70,6 +70,21 @@ bool IsErrorReply(const std::string& reply, int& code) {
     return false;
 }
 
+// A stop reply ("S05", "T05thread:01;", an exit "W00"/"X09"): the answer to
+// '?', and what QEMU also sends by itself when a connection halts a running
+// target.
+bool IsStopReply(const std::string& reply) {
+    std::uint64_t signal = 0;
+    return reply.size() >= 3 && std::string_view("STWX").find(reply[0]) != std::string_view::npos &&
+           gdbremote::ParseHexNumber(std::string_view(reply).substr(1, 2), signal);
+}
+
+std::string Broken(int error) {
+    if (error == ECONNRESET || error == EPIPE)
+        return "the server closed the connection";
+    return std::string("the connection failed (") + std::strerror(error) + ")";
+}
+
 } // namespace
 
 CGdbConnection::CGdbConnection(std::function<bool()> stopRequested,
@@ -131,11 +146,19 @@ bool CGdbConnection::Open(const Options& options) {
 
     if (noAckOffered && Command("QStartNoAckMode", reply) == Result::Ok && reply == "OK")
         m_noAck = true;
-    if (m_options.physicalMemory && Command("qqemu.Supported", reply) == Result::Ok &&
+    // QEMU keeps the mode from one client to the next: it is set either way.
+    if (Command("qqemu.Supported", reply) == Result::Ok &&
         reply.find("PhyMemMode") != std::string::npos) {
-        m_physical = Command("Qqemu.PhyMemMode:1", reply) == Result::Ok && reply == "OK";
+        const bool ok =
+            Command(m_options.physicalMemory ? "Qqemu.PhyMemMode:1" : "Qqemu.PhyMemMode:0",
+                    reply) == Result::Ok &&
+            reply == "OK";
+        m_physical = ok && m_options.physicalMemory;
     }
-    if (Command("?", reply) != Result::Ok) {
+    m_expectStop = true;
+    const Result stopState = Command("?", reply);
+    m_expectStop = false;
+    if (stopState != Result::Ok) {
         Drop("no answer to the stop-state query: " + m_error);
         return false;
     }
@@ -217,6 +240,11 @@ void CGdbConnection::Close() {
     m_closing = true;
     m_stopSeenAt = -1;
     std::string reply;
+    // The next client of the server (a debugger, say) expects QEMU's usual
+    // virtual addresses.
+    if (m_physical)
+        Command("Qqemu.PhyMemMode:0", reply);
+    m_physical = false;
     if (Command("D", reply) == Result::Ok)
         Log("gdbremote: detached from " + m_options.host + ":" + std::to_string(m_options.port));
     m_closing = false;
@@ -447,6 +475,15 @@ CGdbConnection::Result CGdbConnection::Transact(size_t count, Make&& make, Take&
         }
         if (event == Event::Notification)
             continue; // asynchronous news of a non-stop server: not an answer
+        if (event == Event::Packet && !m_expectStop && IsStopReply(m_reader.Payload())) {
+            // Nothing asked for it: the target stopped by itself (QEMU halts
+            // a running target when a client connects, and says so).
+            Log("gdbremote: the server reported a stop by itself: " +
+                m_reader.Payload().substr(0, 40));
+            if (!m_noAck)
+                m_out += '+';
+            continue;
+        }
         // A packet: the answer to the oldest one in flight. A server that
         // answers without acknowledging first has acknowledged implicitly.
         if (!m_noAck && awaiting.empty() && !unacked.empty()) {
@@ -550,12 +587,8 @@ bool CGdbConnection::Receive(Event& event) {
             deadline = NowMs() + m_options.replyTimeoutMs;
             continue;
         }
-        if (n == 0 || (n < 0 && errno == ECONNRESET)) {
-            Drop("the server closed the connection");
-            return false;
-        }
-        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            Drop(std::string("the connection failed (") + std::strerror(errno) + ")");
+        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+            Drop(Broken(n == 0 ? ECONNRESET : errno));
             return false;
         }
         const int ready = Wait(POLLIN, deadline);
@@ -566,7 +599,7 @@ bool CGdbConnection::Receive(Event& event) {
             return false;
         }
         if (ready < 0) {
-            Drop(std::string("the connection failed (") + std::strerror(errno) + ")");
+            Drop(Broken(errno));
             return false;
         }
     }
@@ -583,7 +616,7 @@ bool CGdbConnection::SendAll(const std::string& bytes) {
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            Drop(std::string("the connection failed (") + std::strerror(errno) + ")");
+            Drop(Broken(errno));
             return false;
         }
         if (Wait(POLLOUT, deadline) <= 0) {
@@ -604,7 +637,7 @@ void CGdbConnection::Resync() {
     while (IsOpen()) {
         const int ready = Wait(POLLIN, std::min(NowMs() + kQuietMs, limit));
         if (ready < 0) {
-            Drop("the connection failed");
+            Drop(Broken(errno));
             return;
         }
         if (ready == 0) {
@@ -614,7 +647,7 @@ void CGdbConnection::Resync() {
         }
         const ssize_t n = recv(m_fd, m_in.data(), m_in.size(), MSG_DONTWAIT);
         if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
-            Drop("the server closed the connection");
+            Drop(Broken(n == 0 ? ECONNRESET : errno));
             return;
         }
         if (n > 0)

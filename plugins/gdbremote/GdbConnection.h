@@ -110,5 +110,6 @@ private:
     bool m_stopped = false;
     long long m_stopSeenAt = -1; // when stopRequested first held
     bool m_closing = false;
+    bool m_expectStop = false; // a stop reply is the answer, not news
     size_t m_garbage = 0;
 };
