@@ -1,5 +1,6 @@
 #include "zarvexapp/config/ZarvexConfig.h"
 
+#include "platform/Dialog.h"
 #include "platform/WideText.h"
 #include "platform/WinFormat.h"
 
@@ -112,4 +113,84 @@ void CZarvexConfig::WriteToLog(const std::wstring& text) {
     // One call per entry: the stream's lock keeps entries whole.
     std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fflush(file);
+}
+
+// ---- Layout, colours and settings ----------------------------------------------------
+
+void CZarvexConfig::RecordControlRect(std::unique_ptr<CRect>& place, unsigned int uId) {
+    CWnd* control = m_pParentGui ? m_pParentGui->GetDlgItem(static_cast<int>(uId)) : nullptr;
+    if (!control) {
+        CString id;
+        id.Format(L"%u", uId);
+        PrintToDebugFile(L"ERROR : The host dialog has no placeholder control %s\n", id);
+        return;
+    }
+    if (!place)
+        place = std::make_unique<CRect>();
+    control->GetWindowRect(place.get());
+    m_pParentGui->ScreenToClient(place.get());
+}
+
+void CZarvexConfig::SetMainAppAreaRect(unsigned int uId) {
+    RecordControlRect(m_pMainAppAreaRect, uId);
+}
+
+void CZarvexConfig::SetMainStatusRect(unsigned int uId) {
+    RecordControlRect(m_pMainStatusRect, uId);
+}
+
+void CZarvexConfig::SetSmallAppLogoRect(unsigned int uId) {
+    RecordControlRect(m_pSmallAppLogoRect, uId);
+}
+
+void CZarvexConfig::SetProgressCtrlRect(unsigned int uId) {
+    RecordControlRect(m_pProgressCtrlRect, uId);
+}
+
+void CZarvexConfig::SetPrintWindowRect(unsigned int uId) {
+    RecordControlRect(m_pPrintWindowRect, uId);
+}
+
+CRect* CZarvexConfig::GetMainAppAreaRect() {
+    return m_pMainAppAreaRect.get();
+}
+
+CRect* CZarvexConfig::GetMainStatusRect() {
+    return m_pMainStatusRect.get();
+}
+
+CRect* CZarvexConfig::GetSmallAppLogoRect() {
+    return m_pSmallAppLogoRect.get();
+}
+
+CRect* CZarvexConfig::GetProgressCtrlRect() {
+    return m_pProgressCtrlRect.get();
+}
+
+CRect* CZarvexConfig::GetPrintWindowRect() {
+    return m_pPrintWindowRect.get();
+}
+
+HBRUSH CZarvexConfig::GetMainBackgroundBrush() {
+    return m_MainBackgroundBrush.GetSafeHandle();
+}
+
+HBRUSH CZarvexConfig::GetTabPageBackgroundBrush() {
+    return m_TabPageBackgroundBrush.GetSafeHandle();
+}
+
+CString CZarvexConfig::GetRegistryBaseKey() {
+    return m_strRegistryBaseKey;
+}
+
+void CZarvexConfig::SetRegistryBaseKey(const wchar_t* pKey) {
+    m_strRegistryBaseKey = pKey ? pKey : L"";
+}
+
+CString CZarvexConfig::GetLocalUrl() {
+    return m_strLocalUrl;
+}
+
+void CZarvexConfig::SetLocalUrl(const wchar_t* pUrl) {
+    m_strLocalUrl = pUrl ? pUrl : L"";
 }
