@@ -11,18 +11,19 @@
 
 namespace {
 
-constexpr const wchar_t* kKey = L"Software\\Zarvex\\GDB Remote Link\\";
+constexpr const wchar_t* kKey = L"Software\\Zarvex\\GdbRemote\\";
 constexpr const char* kEnvironment = "ZARVEX_GDB_REMOTE";
 
 struct Preset {
     const wchar_t* name;
+    const wchar_t* key; // of its settings, under kKey
     const wchar_t* status;
     const wchar_t* mask;
 };
 // Indexed by the communications parameter.
 constexpr Preset kPresets[] = {
-    {L"Generic", L"none", L"none"},
-    {L"QEMU virt", L"0x09000040", L"0x09000038"}, // the first PL011's MIS and IMSC
+    {L"Generic", L"Generic", L"none", L"none"},
+    {L"QEMU virt", L"QemuVirt", L"0x09000040", L"0x09000038"}, // the first PL011's MIS and IMSC
 };
 
 enum Field {
@@ -109,7 +110,7 @@ bool CGdbRemoteSettings::Load(ULONG preset, std::wstring& problem) {
     // The defaults are written where nothing is saved yet, so the user finds
     // every value to change; then the saved values are read.
     CRegistry registry;
-    registry.SetKey((std::wstring(kKey) + name).c_str());
+    registry.SetKey((std::wstring(kKey) + kPresets[preset].key).c_str());
     registry.OpenWriteNewKey();
     for (int f = 0; f < kFields; ++f)
         registry.RegistryAccess(kNames[f], values[f].text);

@@ -4,7 +4,7 @@
 //
 // Each board preset (the communications parameter, GdbRemoteMap.h) gives the
 // defaults. The user's saved values replace them: CRegistry key
-// "Software\Zarvex\GDB Remote Link\<preset name>", where the first start
+// "Software\Zarvex\GdbRemote\<preset key>" (Generic, QemuVirt), where the first start
 // writes the defaults for the user to change. The environment variable
 // ZARVEX_GDB_REMOTE ("Name=value;Name=value", same names) replaces both, for
 // scripted runs. Values:

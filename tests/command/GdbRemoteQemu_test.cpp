@@ -1,82 +1,19 @@
-// gdbremote.ctc against QEMU's Arm "virt" machine, started halted by each
-// test. QEMU gets a listening socket this process made on a loopback port the
-// system picked, so the link only ever reaches the QEMU the test started.
+// gdbremote.ctc against QEMU's Arm "virt" machine, started halted by each test.
 
 #include "GdbLink.h"
 
+#include "support/QemuVirt.h"
+
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 using zxtest::GdbLink;
-
-class Qemu {
-public:
-    Qemu() {
-        const int fd = socket(AF_INET, SOCK_STREAM, 0); // inherited by QEMU
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof a;
-        if (bind(fd, reinterpret_cast<sockaddr*>(&a), length) != 0 || listen(fd, 1) != 0 ||
-            getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
-            close(fd);
-            return;
-        }
-        char chardev[96];
-        std::snprintf(chardev, sizeof chardev, "socket,id=gdb0,fd=%d,server=on,wait=off,nodelay=on",
-                      fd);
-        const char* argv[] = {"qemu-system-arm",
-                              "-M",
-                              "virt",
-                              "-nodefaults",
-                              "-nographic",
-                              "-nic",
-                              "none",
-                              "-monitor",
-                              "none",
-                              "-serial",
-                              "none",
-                              "-S",
-                              "-chardev",
-                              chardev,
-                              "-gdb",
-                              "chardev:gdb0",
-                              nullptr};
-        if (posix_spawnp(&m_pid, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ) == 0)
-            port = ntohs(a.sin_port);
-        close(fd);
-    }
-    ~Qemu() { Kill(); }
-    void Kill() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-        m_pid = -1;
-    }
-    std::string Settings(const std::string& more = "") const {
-        return "Host=127.0.0.1;Port=" + std::to_string(port) + ";" + more;
-    }
-    unsigned port = 0;
-
-private:
-    pid_t m_pid = -1;
-};
+using zxtest::QemuVirt;
 
 class GdbRemoteQemu : public ::testing::Test {
 protected:
@@ -85,7 +22,7 @@ protected:
                                     "scripts/install-deps.sh";
         ASSERT_TRUE(link.Start(qemu.Settings(), GDBREMOTE_PRESET_QEMU_VIRT));
     }
-    Qemu qemu;
+    QemuVirt qemu;
     GdbLink link;
 };
 

@@ -179,7 +179,7 @@ TEST(GdbRemote, SavedSettingsInterruptRegistersAndNoI2C) {
     GdbLink link;
     {
         CRegistry registry;
-        registry.SetKey(L"Software\\Zarvex\\GDB Remote Link\\Generic");
+        registry.SetKey(L"Software\\Zarvex\\GdbRemote\\Generic");
         registry.OpenUpdateKey();
         CString port(std::to_wstring(server.port).c_str()), status(L"0x20000010");
         registry.RegistryAccess(L"Port", port);
