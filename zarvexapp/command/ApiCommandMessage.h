@@ -80,6 +80,18 @@ struct UWM_API_PRINT_MESSAGE {
     CString* pText2;
 };
 
+// A display record, posted by a communications plug-in as
+// UWM_API_DISPLAY_CALLBACK. The command and count are the plug-in's own; the
+// receiver frees the record, the text (delete) and the words (delete[]),
+// which is also what the library does with records still queued when the
+// communications are shut down. Either pointer may be null.
+struct UWM_API_DISPLAY_MESSAGE {
+    DWORD dwCommand;
+    DWORD dwCount;
+    CString* pText;
+    DWORD* pdwData;
+};
+
 static_assert(sizeof(t_API_MSG_CALLBACK_TYPE) == 4);
 
 static_assert(offsetof(UWM_API_COMMAND_MESSAGE, uCommand) == 0);
@@ -114,3 +126,9 @@ static_assert(offsetof(UWM_API_PRINT_MESSAGE, dwColour) == 0);
 static_assert(offsetof(UWM_API_PRINT_MESSAGE, pText) == 8);
 static_assert(offsetof(UWM_API_PRINT_MESSAGE, pText2) == 16);
 static_assert(sizeof(UWM_API_PRINT_MESSAGE) == 24);
+
+static_assert(offsetof(UWM_API_DISPLAY_MESSAGE, dwCommand) == 0);
+static_assert(offsetof(UWM_API_DISPLAY_MESSAGE, dwCount) == 4);
+static_assert(offsetof(UWM_API_DISPLAY_MESSAGE, pText) == 8);
+static_assert(offsetof(UWM_API_DISPLAY_MESSAGE, pdwData) == 16);
+static_assert(sizeof(UWM_API_DISPLAY_MESSAGE) == 24);

@@ -47,9 +47,16 @@ CString TimeOfDayNow() {
 } // namespace zx
 
 CZarvexConfig::CZarvexConfig(CDialog* pParentGui)
-    : m_pParentGui(pParentGui), m_strLocalUrl(L""), m_pDebugFile(nullptr) {}
+    : m_pParentGui(pParentGui), m_strLocalUrl(L""), m_pDebugFile(nullptr), m_sUsb(0),
+      m_ppCommsDllNames(nullptr), m_uCommsDlls(0), m_hApplicationModule(nullptr) {}
 
 CZarvexConfig::~CZarvexConfig() {
+    for (unsigned int i = 0; i < m_uCommsDlls; ++i)
+        delete m_ppCommsDllNames[i];
+    delete[] m_ppCommsDllNames;
+    m_ppCommsDllNames = nullptr;
+    m_uCommsDlls = 0;
+
     if (FILE* file = zx::LogStream(m_pDebugFile).exchange(nullptr)) {
         const std::string line = zx::WideToUtf8(L"\nLog file closed " + zx::CTimeNow() + L"\n");
         std::fwrite(line.data(), 1, line.size(), file);
@@ -62,6 +69,49 @@ CZarvexConfig::~CZarvexConfig() {
 CDialog* CZarvexConfig::GetParentGui() {
     return m_pParentGui;
 }
+
+// ---- Communications table ----------------------------------------------------
+
+void CZarvexConfig::AddCommsDll(unsigned int uIndex, const wchar_t* pName) {
+    if (uIndex == 0xFFFFFFFFu)
+        return; // "no index": a table of 2^32 entries is never meant
+    if (uIndex >= m_uCommsDlls) {
+        auto** grown = new CString*[uIndex + 1]();
+        for (unsigned int i = 0; i < m_uCommsDlls; ++i)
+            grown[i] = m_ppCommsDllNames[i];
+        delete[] m_ppCommsDllNames;
+        m_ppCommsDllNames = grown;
+        m_uCommsDlls = uIndex + 1;
+    }
+    if (pName) {
+        delete m_ppCommsDllNames[uIndex];
+        m_ppCommsDllNames[uIndex] = new CString(pName);
+    }
+}
+
+CString* CZarvexConfig::GetCommsDllName(unsigned int uIndex) {
+    return uIndex < m_uCommsDlls ? m_ppCommsDllNames[uIndex] : nullptr;
+}
+
+bool CZarvexConfig::IsCommsDllSupported(unsigned int uIndex) {
+    return GetCommsDllName(uIndex) != nullptr;
+}
+
+// ---- Loaded application ----------------------------------------------------------
+
+CString CZarvexConfig::GetApplicationShortTitle() {
+    return m_strApplicationShortTitle;
+}
+
+short CZarvexConfig::GetUsb() {
+    return m_sUsb;
+}
+
+void CZarvexConfig::SetUsb(short sUsb) {
+    m_sUsb = sUsb;
+}
+
+// ---- Diagnostic log ----------------------------------------------------------------
 
 void CZarvexConfig::EnableDebugFile(const wchar_t* pPath) {
     if (!pPath || !*pPath)

@@ -17,14 +17,55 @@
 #include "platform/String.h"
 #include "platform/WinTypes.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <vector>
 
 class CDialog;
+class CZarvexAppBase;
 
 class CZarvexConfig {
 public:
+    // ---- Records shared with plug-ins ----------------------------------------
+    // Fixed x86-64 layouts (pinned below): 32-bit numbers, pointer-sized text
+    // pointers, in the documented order. Never reorder or resize a field.
+
+    // A platform with daughter card as an application declares it. The texts
+    // belong to the application; the configuration copies them.
+    struct t_TARGET_PLATFORM_CONFIG {
+        DWORD uPlatformIndex;
+        CString* pPlatformTitle; // heads the platform's section of its features text
+        CString* pPlatformName;
+        DWORD uPlatformDcIndex;
+        CString* pPlatformDcName;
+        DWORD uCommsIndex; // position in the communications table; kept by the application
+        CString* pHwVersionText;
+        CString* pHwFeaturesText;
+    };
+
+    // One entry of the target-platform lists; the entry owns its texts.
+    struct t_TARGET_PLATFORM {
+        DWORD uPlatformIndex;
+        CString* pPlatformTitle;
+        CString* pPlatformName;
+        DWORD uPlatformDcIndex;
+        CString* pPlatformDcName;
+        CString* pHwVersionText;
+        CString* pHwFeaturesText;
+    };
+
+    // One entry of the application table; the entry owns its texts and arrays.
+    struct t_APPLICATION {
+        CString* pShortTitle;
+        CString* pTitle;
+        CString* pDescription;
+        CString* pVersion;
+        DWORD uPlatforms;
+        DWORD* puPlatformIndex;   // uPlatforms entries
+        DWORD* puPlatformDcIndex; // uPlatforms entries, pairwise with puPlatformIndex
+    };
+
     explicit CZarvexConfig(CDialog* pParentGui);
     virtual ~CZarvexConfig();
     CZarvexConfig(const CZarvexConfig&) = delete;
@@ -76,10 +117,30 @@ public:
     void PrintToDebugFileActual(CString* pTime, const wchar_t* pFormat, const wchar_t* pArg1,
                                 const wchar_t* pArg2, const wchar_t* pArg3);
 
+    // ---- Communications table -------------------------------------------------
+    // Entry uIndex: the file of the communications plug-in that declared that
+    // index, or null when none did. No growth on a query.
+    CString* GetCommsDllName(unsigned int uIndex);
+    bool IsCommsDllSupported(unsigned int uIndex);
+
+    // ---- Loaded application ----------------------------------------------------
+    CString GetApplicationShortTitle();
+    // A 16-bit value the application keeps here (CZarvexAppBase::SetUsb).
+    short GetUsb();
+
 protected:
+    // Records pName (null: records nothing) at uIndex, growing the table to
+    // uIndex + 1 entries when needed; a later declaration of an index wins.
+    void AddCommsDll(unsigned int uIndex, const wchar_t* pName);
+
     CDialog* m_pParentGui;
     CString m_strLocalUrl;
     FILE* m_pDebugFile; // read and written through zx::LogStream (two threads)
+    short m_sUsb;
+    CString** m_ppCommsDllNames; // m_uCommsDlls entries, each owned or null
+    unsigned int m_uCommsDlls;
+    HMODULE m_hApplicationModule; // the loaded application plug-in, null when none
+    CString m_strApplicationShortTitle;
 
     // ---- Layout, colours and settings ----------------------------------------
     // Yellow (red 255, green 255, blue 0) behind the main area and the pages.
@@ -96,6 +157,12 @@ protected:
     std::unique_ptr<CRect> m_pPrintWindowRect;
 
 private:
+    // The application reads its module handle through the member's address at
+    // every use: the handle is stored only when the plug-in's load returns,
+    // after the application object was constructed.
+    friend class CZarvexAppBase;
+
+    void SetUsb(short sUsb);
     void WriteToLog(const std::wstring& text);
     // Control uId's rectangle in the host dialog's client coordinates, into
     // *place (allocated on first use).
@@ -103,3 +170,31 @@ private:
 
     std::vector<FILE*> m_retiredDebugFiles; // UI thread only
 };
+
+static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM_CONFIG, uPlatformIndex) == 0);
+static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM_CONFIG, pPlatformTitle) == 8);
+static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM_CONFIG, pPlatformName) == 16);
+static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM_CONFIG, uPlatformDcIndex) == 24);
+static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM_CONFIG, pPlatformDcName) == 32);
+static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM_CONFIG, uCommsIndex) == 40);
+static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM_CONFIG, pHwVersionText) == 48);
+static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM_CONFIG, pHwFeaturesText) == 56);
+static_assert(sizeof(CZarvexConfig::t_TARGET_PLATFORM_CONFIG) == 64);
+
+static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM, uPlatformIndex) == 0);
+static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM, pPlatformTitle) == 8);
+static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM, pPlatformName) == 16);
+static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM, uPlatformDcIndex) == 24);
+static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM, pPlatformDcName) == 32);
+static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM, pHwVersionText) == 40);
+static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM, pHwFeaturesText) == 48);
+static_assert(sizeof(CZarvexConfig::t_TARGET_PLATFORM) == 56);
+
+static_assert(offsetof(CZarvexConfig::t_APPLICATION, pShortTitle) == 0);
+static_assert(offsetof(CZarvexConfig::t_APPLICATION, pTitle) == 8);
+static_assert(offsetof(CZarvexConfig::t_APPLICATION, pDescription) == 16);
+static_assert(offsetof(CZarvexConfig::t_APPLICATION, pVersion) == 24);
+static_assert(offsetof(CZarvexConfig::t_APPLICATION, uPlatforms) == 32);
+static_assert(offsetof(CZarvexConfig::t_APPLICATION, puPlatformIndex) == 40);
+static_assert(offsetof(CZarvexConfig::t_APPLICATION, puPlatformDcIndex) == 48);
+static_assert(sizeof(CZarvexConfig::t_APPLICATION) == 56);
