@@ -1,8 +1,7 @@
 #include "platform/Modules.h"
 
-#include "platform/ElfResources.h"
+#include "platform/ElfFile.h"
 #include "platform/LastError.h"
-#include "platform/ResImage.h"
 #include "platform/Threads.h"
 #include "platform/WideText.h"
 
@@ -424,7 +423,7 @@ HMODULE ModuleFromAddress(const void* address) {
     return nullptr;
 }
 
-std::span<const BYTE> LoadedResourceBlob(HMODULE module) {
+std::span<const BYTE> ModuleResourceSymbol(HMODULE module) {
     Pinned pinned(module);
     if (!pinned)
         return {};
@@ -445,11 +444,7 @@ std::span<const BYTE> LoadedResourceBlob(HMODULE module) {
     const size_t size = entry->st_size;
     if (size < 8 || !insideLoadedSegment(pinned.map(), symbol, size))
         return {};
-    const std::span<const BYTE> blob(static_cast<const BYTE*>(symbol), size);
-    const auto image = ResImage::imageInBlob(blob);
-    if (!image)
-        return {};
-    return blob.first(8 + image->size());
+    return {static_cast<const BYTE*>(symbol), size};
 }
 
 std::string ExecutableFolder() {

@@ -56,12 +56,11 @@ namespace zx {
 // The module whose image contains the address (code or data), null when none.
 HMODULE ModuleFromAddress(const void* address);
 
-// The module's resource blob as linked into its loaded image (what the
-// exported `zx_module_resources` symbol of that very module holds: an 8-byte
-// size and the .res image), empty when the module is not loaded, carries no
-// resources or its blob does not fit the symbol. Valid while the module
-// stays loaded.
-std::span<const BYTE> LoadedResourceBlob(HMODULE module);
+// The bytes of the module's own exported `zx_module_resources` symbol (its
+// resource blob as linked into its loaded image; platform/Resources.h reads
+// it), empty when the module is not loaded or has no such symbol of its own.
+// Valid while the module stays loaded.
+std::span<const BYTE> ModuleResourceSymbol(HMODULE module);
 
 // The folder of the running executable, with its trailing '/' (UTF-8).
 std::string ExecutableFolder();

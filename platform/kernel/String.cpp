@@ -1,6 +1,5 @@
 #include "platform/String.h"
 
-#include "platform/Resources.h"
 #include "platform/WideText.h"
 #include "platform/WinFormat.h"
 
@@ -403,16 +402,4 @@ std::string CString::ToUtf8() const {
 
 CString CString::FromUtf8(std::string_view s) {
     return CString(zx::Utf8ToWide(s));
-}
-
-BOOL CString::LoadString(UINT id) {
-    for (HINSTANCE module : {AfxGetResourceHandle(), static_cast<HINSTANCE>(nullptr)}) {
-        const wchar_t* text = nullptr;
-        const int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
-        if (length > 0 && text) {
-            m_str.assign(text, static_cast<size_t>(length));
-            return TRUE;
-        }
-    }
-    return FALSE;
 }

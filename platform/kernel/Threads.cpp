@@ -2,7 +2,6 @@
 
 #include "platform/KernelObjects.h"
 #include "platform/LastError.h"
-#include "platform/MessageQueue.h"
 #include "platform/WaitHelpers.h"
 
 #include <algorithm>
@@ -58,6 +57,12 @@ void RemoveLive(ThreadObject* thread) {
 }
 
 std::atomic<DWORD> g_lastThreadId{0};
+std::atomic<ThreadExitHook> g_exitHook{nullptr};
+
+void RunExitHook(DWORD threadId, bool callingThread) {
+    if (const ThreadExitHook hook = g_exitHook.load(std::memory_order_acquire))
+        hook(threadId, callingThread);
+}
 
 DWORD NewThreadId() {
     DWORD id;
@@ -113,7 +118,7 @@ void* ThreadMain(void* argument) {
     // soon as anyone learns that the thread ended.
     RemoveLive(self.get());
     // Posts to an ended thread fail, as soon as a wait for it returns.
-    ReleaseCallingThreadQueue();
+    RunExitHook(self->id, true);
     {
         std::lock_guard lock(self->mutex);
         if (!self->ended) {
@@ -127,6 +132,10 @@ void* ThreadMain(void* argument) {
 }
 
 } // namespace
+
+void SetThreadExitHook(ThreadExitHook hook) {
+    g_exitHook.store(hook, std::memory_order_release);
+}
 
 std::vector<void*> LiveThreadEntryPoints() {
     std::vector<void*> entries;
@@ -275,7 +284,7 @@ BOOL TerminateThread(HANDLE handle, DWORD exitCode) {
     }
     thread->cv.notify_all();
     // Like a terminated Windows thread it has no queue and no windows any more.
-    zx::ReleaseThreadQueue(thread->id);
+    zx::RunExitHook(thread->id, false);
     return TRUE;
 }
 

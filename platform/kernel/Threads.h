@@ -44,4 +44,10 @@ namespace zx {
 // Start routines of the threads created here that still run, abandoned ones
 // included: a module whose code is among them must stay mapped.
 std::vector<void*> LiveThreadEntryPoints();
+
+// Called when a thread ends: on that thread as its routine returns
+// (callingThread true), or on the caller's thread when TerminateThread
+// abandons it. The message layer frees the thread's queue and windows here.
+using ThreadExitHook = void (*)(DWORD threadId, bool callingThread);
+void SetThreadExitHook(ThreadExitHook hook);
 } // namespace zx

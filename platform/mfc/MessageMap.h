@@ -9,122 +9,13 @@
 // class's own member function, so handlers may be protected or private and
 // are called with exactly their declared signature.
 
-#include "platform/ControlMessages.h"
 #include "platform/DC.h"
 #include "platform/GdiObjects.h"
 #include "platform/Messages.h"
 #include "platform/WinTypes.h"
+#include "platform/WindowMessages.h"
 
 class CWnd;
-
-// ---- Window messages (values as Windows documents them) --------------------
-#ifndef WM_MOVE
-#define WM_MOVE 0x0003u
-#endif
-#ifndef WM_SIZE
-#define WM_SIZE 0x0005u
-#endif
-#ifndef WM_SETFOCUS
-#define WM_SETFOCUS 0x0007u
-#endif
-#ifndef WM_KILLFOCUS
-#define WM_KILLFOCUS 0x0008u
-#endif
-#ifndef WM_ENABLE
-#define WM_ENABLE 0x000Au
-#endif
-#ifndef WM_PAINT
-#define WM_PAINT 0x000Fu
-#endif
-#ifndef WM_ERASEBKGND
-#define WM_ERASEBKGND 0x0014u
-#endif
-#ifndef WM_SHOWWINDOW
-#define WM_SHOWWINDOW 0x0018u
-#endif
-#ifndef WM_CTLCOLOR
-#define WM_CTLCOLOR 0x0019u
-#endif
-#ifndef WM_SETCURSOR
-#define WM_SETCURSOR 0x0020u
-#endif
-#ifndef WM_DRAWITEM
-#define WM_DRAWITEM 0x002Bu
-#endif
-#ifndef WM_CONTEXTMENU
-#define WM_CONTEXTMENU 0x007Bu
-#endif
-#ifndef WM_KEYFIRST
-#define WM_KEYFIRST 0x0100u
-#endif
-#ifndef WM_KEYDOWN
-#define WM_KEYDOWN 0x0100u
-#endif
-#ifndef WM_KEYUP
-#define WM_KEYUP 0x0101u
-#endif
-#ifndef WM_CHAR
-#define WM_CHAR 0x0102u
-#endif
-#ifndef WM_KEYLAST
-#define WM_KEYLAST 0x0109u
-#endif
-#ifndef WM_INITDIALOG
-#define WM_INITDIALOG 0x0110u
-#endif
-#ifndef WM_CTLCOLORMSGBOX
-#define WM_CTLCOLORMSGBOX 0x0132u
-#define WM_CTLCOLOREDIT 0x0133u
-#define WM_CTLCOLORLISTBOX 0x0134u
-#define WM_CTLCOLORBTN 0x0135u
-#define WM_CTLCOLORDLG 0x0136u
-#define WM_CTLCOLORSCROLLBAR 0x0137u
-#define WM_CTLCOLORSTATIC 0x0138u
-#endif
-#ifndef WM_MOUSEFIRST
-#define WM_MOUSEFIRST 0x0200u
-#define WM_MOUSEMOVE 0x0200u
-#define WM_LBUTTONDOWN 0x0201u
-#define WM_LBUTTONUP 0x0202u
-#define WM_LBUTTONDBLCLK 0x0203u
-#define WM_RBUTTONDOWN 0x0204u
-#define WM_RBUTTONUP 0x0205u
-#define WM_RBUTTONDBLCLK 0x0206u
-#define WM_MOUSELAST 0x020Eu
-#endif
-#ifndef DM_GETDEFID
-#define DM_GETDEFID (WM_USER + 0)
-#define DM_SETDEFID (WM_USER + 1)
-#define DC_HASDEFID 0x534B
-#endif
-// Notifications a parent reflects back to the control that sent them.
-#define WM_REFLECT_BASE 0xBC00u
-
-// Command notification of menus and accelerators (the same as BN_CLICKED).
-#define CN_COMMAND 0
-
-#define SIZE_RESTORED 0
-#define SIZE_MINIMIZED 1
-#define SIZE_MAXIMIZED 2
-#define HTCLIENT 1
-
-#define VK_TAB 0x09
-#define VK_RETURN 0x0D
-#define VK_ESCAPE 0x1B
-
-// ---- Notifications through WM_NOTIFY --------------------------------------
-struct tagNMHDR {
-    HWND hwndFrom;
-    UINT_PTR idFrom;
-    UINT code;
-};
-using NMHDR = tagNMHDR;
-using LPNMHDR = NMHDR*;
-
-#define TCN_FIRST (0U - 550U)
-#define TCN_KEYDOWN (TCN_FIRST - 0)
-#define TCN_SELCHANGE (TCN_FIRST - 1)
-#define TCN_SELCHANGING (TCN_FIRST - 2)
 
 // ---- Owner drawing ------------------------------------------------------------
 #define ODT_MENU 1

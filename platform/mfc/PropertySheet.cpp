@@ -1,5 +1,7 @@
 #include "platform/PropertySheet.h"
 
+#include "platform/TabControl.h"
+
 #include "platform/DialogBuilder.h"
 #include "platform/FontRegistry.h"
 #include "platform/Resources.h"

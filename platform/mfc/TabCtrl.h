@@ -5,35 +5,8 @@
 // current tab, then TCN_SELCHANGE; TCM_SETCURSEL changes the tab silently,
 // as on Windows.
 
+#include "platform/WindowMessages.h"
 #include "platform/Wnd.h"
-
-#define TCM_FIRST 0x1300u
-#define TCM_GETITEMCOUNT (TCM_FIRST + 4)
-#define TCM_DELETEITEM (TCM_FIRST + 8)
-#define TCM_DELETEALLITEMS (TCM_FIRST + 9)
-#define TCM_GETITEMRECT (TCM_FIRST + 10)
-#define TCM_GETCURSEL (TCM_FIRST + 11)
-#define TCM_SETCURSEL (TCM_FIRST + 12)
-#define TCM_ADJUSTRECT (TCM_FIRST + 40)
-#define TCM_GETITEMW (TCM_FIRST + 60)
-#define TCM_SETITEMW (TCM_FIRST + 61)
-#define TCM_INSERTITEMW (TCM_FIRST + 62)
-
-#define TCIF_TEXT 0x0001u
-#define TCIF_IMAGE 0x0002u
-#define TCIF_PARAM 0x0008u
-#define TCIF_STATE 0x0010u
-
-struct TCITEMW {
-    UINT mask;
-    DWORD dwState;
-    DWORD dwStateMask;
-    LPWSTR pszText;
-    int cchTextMax;
-    int iImage;
-    LPARAM lParam;
-};
-using TCITEM = TCITEMW;
 
 class CTabCtrl : public CWnd {
 public:
@@ -58,12 +31,3 @@ public:
     // Window rectangle -> display area (bLarger FALSE) and back (TRUE).
     void AdjustRect(BOOL bLarger, LPRECT lpRect);
 };
-
-namespace zx {
-// A tab control window in a parent widget: the tabs above a framed display
-// area. Owned by its handle.
-HWND CreateTabControl(QWidget* parent, DWORD style, int id);
-// The messages of a tab control; also what a template's SysTabControl32
-// control answers.
-LRESULT TabControlProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
-} // namespace zx

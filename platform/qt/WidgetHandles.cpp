@@ -1,9 +1,9 @@
 #include "platform/WidgetHandles.h"
 
-#include "platform/DC.h"
+#include "platform/DeviceContext.h"
 #include "platform/LastError.h"
-#include "platform/MessageMap.h"
 #include "platform/WindowHandles.h"
+#include "platform/WindowMessages.h"
 #include "platform/rc/zxres.h"
 
 #include "platform/Controls.h"
@@ -122,9 +122,9 @@ constexpr const char* kColouredProperty = "zxCtlColoured";
 void AskColours(HWND window, UINT msg, HWND about) {
     if (!Widget(about))
         return;
-    CDC dc;
+    DeviceContext dc;
     const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
-        window, msg, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), reinterpret_cast<LPARAM>(about)));
+        window, msg, reinterpret_cast<WPARAM>(dc.handle()), reinterpret_cast<LPARAM>(about)));
     QWidget* target = Widget(about); // the handler may have destroyed it
     if (!target)
         return;
@@ -364,7 +364,7 @@ LRESULT DefWidgetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC: {
         // The system's colours, as Windows' default procedure answers.
         const bool entry = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX;
-        if (CDC* dc = CDC::FromHandle(reinterpret_cast<HDC>(wParam))) {
+        if (DeviceContext* dc = DeviceContext::FromHandle(reinterpret_cast<HDC>(wParam))) {
             dc->SetTextColor(GetSysColor(COLOR_WINDOWTEXT));
             dc->SetBkColor(GetSysColor(entry ? COLOR_WINDOW : COLOR_BTNFACE));
         }

@@ -231,6 +231,14 @@ void SetDefaultResourceModule(HINSTANCE instance) {
 
 namespace zx {
 
+std::span<const BYTE> LoadedResourceBlob(HMODULE module) {
+    const std::span<const BYTE> blob = ModuleResourceSymbol(module);
+    const auto image = ResImage::imageInBlob(blob);
+    if (!image)
+        return {};
+    return blob.first(8 + image->size());
+}
+
 std::span<const BYTE> ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type) {
     HRSRC found = FindResourceW(module, name, type);
     if (!found) {

@@ -58,4 +58,10 @@ void SetDefaultResourceModule(HINSTANCE instance);
 // the module has no such resource.
 std::span<const BYTE> ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type);
 
+// The module's resource blob as linked into its loaded image (an 8-byte size
+// and the .res image), empty when the module is not loaded, carries no
+// resources or its blob does not fit its symbol. Valid while the module stays
+// loaded.
+std::span<const BYTE> LoadedResourceBlob(HMODULE module);
+
 } // namespace zx

@@ -180,6 +180,13 @@ private:
     QBasicTimer m_timer;
 };
 
+void ReleaseQueueOfEndedThread(DWORD threadId, bool callingThread) {
+    if (callingThread)
+        ReleaseCallingThreadQueue();
+    else
+        ReleaseThreadQueue(threadId);
+}
+
 } // namespace
 
 std::shared_ptr<MessageQueue> CallingThreadQueue(bool create) {
@@ -187,6 +194,8 @@ std::shared_ptr<MessageQueue> CallingThreadQueue(bool create) {
     if (!queue) {
         if (!create)
             return nullptr;
+        // A thread that never had a queue leaves nothing to free when it ends.
+        SetThreadExitHook(&ReleaseQueueOfEndedThread);
         queue = std::make_shared<MessageQueue>(GetCurrentThreadId());
         std::lock_guard lock(Registry().mutex);
         Registry().queues[queue->ThreadId()] = queue;

@@ -9,6 +9,7 @@
 // the same queue in the same order.
 
 #include "platform/WinTypes.h"
+#include "platform/WindowMessages.h"
 
 #include <functional>
 
@@ -27,18 +28,6 @@ static_assert(sizeof(MSG) == 48, "MSG keeps the layout of 64-bit Windows");
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
-
-#define WM_NULL 0x0000u
-#define WM_CREATE 0x0001u
-#define WM_DESTROY 0x0002u
-#define WM_CLOSE 0x0010u
-#define WM_QUIT 0x0012u
-#define WM_NOTIFY 0x004Eu
-#define WM_NCDESTROY 0x0082u
-#define WM_COMMAND 0x0111u
-#define WM_TIMER 0x0113u
-#define WM_USER 0x0400u
-#define WM_APP 0x8000u
 
 #define PM_NOREMOVE 0x0000u
 #define PM_REMOVE 0x0001u

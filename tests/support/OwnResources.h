@@ -4,6 +4,7 @@
 
 #include "platform/Modules.h"
 #include "platform/ResImage.h"
+#include "platform/Resources.h"
 
 #include <gtest/gtest.h>
 
