@@ -16,6 +16,7 @@
 #include "platform/Modules.h"
 #include "platform/WindowHandles.h"
 #include "plugins/gdbremote/GdbRemoteMap.h"
+#include "plugins/qemuvirt/QemuVirtMap.h"
 #include "support/QemuVirt.h"
 #include "zarvexapp/command/API.h"
 #include "zarvexapp/contracts/Globals.h"
@@ -44,7 +45,7 @@ namespace {
 
 constexpr ULONG kWords = 1 << 18;
 constexpr size_t kBytes = size_t{kWords} * 4;
-constexpr ULONG kRam = GDBREMOTE_VIRT_RAM;
+constexpr ULONG kRam = QEMUVIRT_RAM;
 // QEMU's packet size is 4096: the largest read and hexadecimal write that
 // fit it with their frame, and the link's default packets in flight.
 constexpr size_t kReadChunk = 2044, kWriteChunk = 2036;
@@ -87,7 +88,7 @@ bool OpenLink() {
     }
     if (!g_link.module || !g_link.api)
         return false;
-    g_link.api->Attach(&g_link.info, GDBREMOTE_PRESET_QEMU_VIRT);
+    g_link.api->Attach(&g_link.info, QEMUVIRT_COMMS_PARAMETER);
     if (!g_link.api->Open(&g_link.info))
         return false;
     g_link.api->HardwareReset(true);

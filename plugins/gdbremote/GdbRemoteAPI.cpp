@@ -4,6 +4,7 @@
 #include "platform/Interlocked.h"
 #include "platform/Messages.h"
 #include "platform/Sync.h"
+#include "platform/Threads.h"
 #include "platform/WideText.h"
 #include "zarvexapp/command/Worker.h"
 #include "zarvexapp/contracts/Globals.h"
@@ -83,9 +84,14 @@ bool CGdbRemoteAPI::Attach(WORKER_THREAD_INFO*, ULONG commsParameter) {
 }
 
 bool CGdbRemoteAPI::Open(WORKER_THREAD_INFO* info) {
-    // Read at every start, so that a change the user made between runs counts.
-    m_strSettingsProblem.clear();
-    m_bSettingsOk = m_settings.Load(m_dwPreset, m_strSettingsProblem);
+    // Read at every start, so that a change the user made between runs
+    // counts; never under a worker that still runs (Create refuses to start
+    // a second one).
+    DWORD code = 0;
+    if (!m_hThread || !GetExitCodeThread(m_hThread, &code) || code != STILL_ACTIVE) {
+        m_strSettingsProblem.clear();
+        m_bSettingsOk = m_settings.Load(m_dwPreset, m_strSettingsProblem);
+    }
     SetThreadWorkerInfo(info);
     return Create(&CGdbRemoteAPI::WorkerThread, info);
 }

@@ -22,6 +22,8 @@
 
 #define GDBREMOTE_API_INDEX 1
 
+// Generic: no interrupt registers. QEMU virt: the interrupt registers of the
+// machine's first UART (plugins/qemuvirt/QemuVirtMap.h).
 #define GDBREMOTE_PRESET_GENERIC 0u
 #define GDBREMOTE_PRESET_QEMU_VIRT 1u
 
@@ -39,16 +41,3 @@
 #define GDBREMOTE_CMD_I2C_WRITE 0x10u
 #define GDBREMOTE_CMD_I2C_READ 0x11u
 #define GDBREMOTE_CMD_LOCAL 0x12u
-
-// QEMU's Arm "virt" machine: its first PL011 UART, whose masked interrupt
-// status and interrupt mask registers are the preset's interrupt registers,
-// and its RAM.
-#define GDBREMOTE_VIRT_UART0 0x09000000u
-#define GDBREMOTE_VIRT_UART_DR (GDBREMOTE_VIRT_UART0 + 0x000u)
-#define GDBREMOTE_VIRT_UART_IMSC (GDBREMOTE_VIRT_UART0 + 0x038u)
-#define GDBREMOTE_VIRT_UART_RIS (GDBREMOTE_VIRT_UART0 + 0x03Cu)
-#define GDBREMOTE_VIRT_UART_MIS (GDBREMOTE_VIRT_UART0 + 0x040u)
-#define GDBREMOTE_VIRT_UART_ICR (GDBREMOTE_VIRT_UART0 + 0x044u)
-#define GDBREMOTE_VIRT_UART_PERIPHID0 (GDBREMOTE_VIRT_UART0 + 0xFE0u)
-#define GDBREMOTE_VIRT_UART_TXIM 0x20u
-#define GDBREMOTE_VIRT_RAM 0x40000000u
