@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev clang-format
+  make cmake ninja-build g++ clang libclang-rt-14-dev clang-format llvm
   qt6-base-dev libgl-dev
   binutils-mingw-w64-x86-64 fonts-wine fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev

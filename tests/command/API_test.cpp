@@ -1,13 +1,12 @@
-// CAPI on its own: the binary layout plug-ins rely on, registration, the
-// records its builders make as the worker receives them, printing, progress
-// and the start and stop of a worker thread, with a small API class and
-// worker defined here.
+// CAPI on its own: the binary layout plug-ins rely on, registration,
+// printing, progress and the start and stop of a worker thread, with a small
+// API class and worker defined here. (The records its builders make travel
+// through the simulated board: SimBoard_test.)
 
 #include "HostWindow.h"
 #include "LogCapture.h"
 
 #include "fixtures/comms/FixtureApi.h"
-#include "platform/Interlocked.h"
 #include "platform/Threads.h"
 #include "zarvexapp/command/API.h"
 #include "zarvexapp/command/Worker.h"
@@ -15,12 +14,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <type_traits>
-#include <vector>
 
 namespace {
 
@@ -28,16 +23,6 @@ constexpr ULONG kAll = 0xFFFFFFFFu;
 constexpr DWORD kProgressCommand = 0x77; // this test worker's own command
 
 // ---- The binary interface ------------------------------------------------------
-
-// The vtable slot of a virtual member function (Itanium: 1 + byte offset).
-template <class F> long Slot(F pmf) {
-    static_assert(sizeof(F) == 2 * sizeof(void*));
-    std::uintptr_t raw[2];
-    std::memcpy(raw, &pmf, sizeof raw);
-    if (!(raw[0] & 1))
-        return -1;
-    return static_cast<long>((raw[0] - 1) / sizeof(void*));
-}
 
 // Every slot overridden; each override records which one ran.
 class CSlotApi final : public CAPI {
@@ -77,43 +62,13 @@ public:
     bool ProcessMessages() override { return called = 18, true; }
 };
 
+// A plug-in built elsewhere calls CAPI's virtual operations by slot number:
+// each slot of the table must reach the operation documented for it.
 TEST(APIBinaryInterface, VirtualOperationsSitInTheirSlots) {
     using Msg = UWM_API_COMMAND_MESSAGE;
-    EXPECT_EQ(Slot(&CAPI::SetApiInfo), 0);
-    EXPECT_EQ(Slot(&CAPI::Open), 1);
-    EXPECT_EQ(Slot(&CAPI::Attach), 2);
-    EXPECT_EQ(Slot(&CAPI::HardwareReset), 3);
-    EXPECT_EQ(Slot(&CAPI::Release), 4);
-    EXPECT_EQ(Slot(&CAPI::SetInterruptMask), 5);
-    EXPECT_EQ(Slot(&CAPI::PollInterrupt), 6);
-    EXPECT_EQ(Slot(&CAPI::OnTimer), 7);
-    EXPECT_EQ(Slot(static_cast<void (CAPI::*)(Msg*&)>(&CAPI::WriteMemory)), 8);
-    EXPECT_EQ(Slot(static_cast<void (CAPI::*)(Msg*&)>(&CAPI::ReadMemory)), 9);
-    EXPECT_EQ(Slot(static_cast<void (CAPI::*)(Msg*&)>(&CAPI::BurstWriteMemory)), 10);
-    EXPECT_EQ(Slot(static_cast<void (CAPI::*)(Msg*&)>(&CAPI::BurstReadMemory)), 11);
-    EXPECT_EQ(
-        Slot(static_cast<Msg* (CAPI::*)(unsigned char, ULONG, unsigned int, ULONG, void*,
-                                        t_API_MSG_CALLBACK_TYPE, void*)>(&CAPI::WriteI2CAddress)),
-        12);
-    EXPECT_EQ(
-        Slot(static_cast<Msg* (CAPI::*)(unsigned char, unsigned int, ULONG, void*,
-                                        t_API_MSG_CALLBACK_TYPE, void*)>(&CAPI::ReadI2CAddress)),
-        13);
-    EXPECT_EQ(Slot(static_cast<Msg* (CAPI::*)(unsigned char, unsigned char, ULONG, unsigned int,
-                                              ULONG, void*, t_API_MSG_CALLBACK_TYPE, void*)>(
-                  &CAPI::WriteI2CSubAddress)),
-              14);
-    EXPECT_EQ(
-        Slot(static_cast<Msg* (CAPI::*)(unsigned char, unsigned char, unsigned int, ULONG, void*,
-                                        t_API_MSG_CALLBACK_TYPE, void*)>(&CAPI::ReadI2CSubAddress)),
-        15);
-    EXPECT_EQ(Slot(static_cast<bool (CAPI::*)(int, tagMSG*)>(&CAPI::AddMessage)), 16);
-    EXPECT_EQ(Slot(static_cast<bool (CAPI::*)(tagMSG*)>(&CAPI::AddMessage)), 17);
-    EXPECT_EQ(Slot(&CAPI::ProcessMessages), 18);
     EXPECT_FALSE(std::has_virtual_destructor_v<CAPI>);
 
-    // Called the way a separately built module calls: through the table of a
-    // derived object, slot by slot, reaching that slot's override.
+    // Through the table of a derived object, slot by slot.
     CSlotApi derived;
     g_pAPI = nullptr;
     void** table = *reinterpret_cast<void***>(static_cast<CAPI*>(&derived));
@@ -176,62 +131,31 @@ public:
         return Create(&Run, info);
     }
     void Release() override {}
-    void WriteMemory(UWM_API_COMMAND_MESSAGE*& msg) override {
-        if (msg->uCommand == API_CMD_WRITE)
-            memory[msg->dwAddress] = msg->dwData;
-        CAPI::WriteMemory(msg);
-    }
-    void ReadMemory(UWM_API_COMMAND_MESSAGE*& msg) override {
-        msg->dwData = memory[msg->dwAddress];
-        CAPI::ReadMemory(msg);
-    }
     using CAPI::ReadMemory;
-    using CAPI::WriteMemory;
 
-    // The builders, unwrapped, and a request of this worker's own.
-    using CAPI::BurstReadMemory;
-    UWM_API_COMMAND_MESSAGE* Build(DWORD command, ULONG address, ULONG flags, void* target,
-                                   t_API_MSG_CALLBACK_TYPE type) {
-        if (command == API_CMD_READ)
-            return CAPI::ReadMemory(address, kAll, flags, target, type, nullptr);
-        return CAPI::WriteMemory(address, 0, kAll, flags, target, type, nullptr);
-    }
+    // A request of this worker's own.
     UWM_API_COMMAND_MESSAGE* Progress(ULONG flags) {
         auto* msg = new UWM_API_COMMAND_MESSAGE{};
         msg->uCommand = kProgressCommand;
         return PostRequest(msg, UWM_API_SINGLE_COMMAND, flags, nullptr, API_CALLBACK_NONE, nullptr);
     }
 
-    // Copies of the records as the worker received them.
-    std::vector<UWM_API_COMMAND_MESSAGE> Seen() {
-        std::lock_guard lock(mutex);
-        return seen;
-    }
-
     static CLocalApi* s_api;
 
 private:
     static DWORD WINAPI Run(void* parameter) {
-        CLocalApi* api = s_api;
-        CWorker worker(parameter, api);
+        CWorker worker(parameter, s_api);
         worker.InitialisationComplete(true);
         MSG msg;
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
             auto* record = reinterpret_cast<UWM_API_COMMAND_MESSAGE*>(msg.wParam);
             if (!record)
                 continue;
-            {
-                std::lock_guard lock(api->mutex);
-                api->seen.push_back(*record);
-            }
-            switch (record->uCommand) {
-            case API_CMD_EXIT:
+            if (record->uCommand == API_CMD_EXIT) {
                 delete record;
                 return 0;
-            case API_CMD_READ:
-                worker.ReadMemory(record);
-                break;
-            case kProgressCommand:
+            }
+            if (record->uCommand == kProgressCommand) {
                 worker.SetProgressRange(100);
                 worker.SetProgressValue(5);
                 for (int i = 0; i < 3; ++i)
@@ -239,19 +163,11 @@ private:
                 worker.Print(L"progress %s\n", L"done", 0x00123456);
                 worker.Print(L"plain %s", 0);
                 worker.RequestExit();
-                worker.WriteMemory(record);
-                break;
-            default:
-                worker.WriteMemory(record);
-                break;
             }
+            worker.WriteMemory(record);
         }
         return 0;
     }
-
-    std::map<DWORD, DWORD> memory; // the worker's alone
-    std::mutex mutex;
-    std::vector<UWM_API_COMMAND_MESSAGE> seen;
 };
 
 CLocalApi* CLocalApi::s_api = nullptr;
@@ -278,57 +194,6 @@ protected:
     std::unique_ptr<CLocalApi> api;
     int target = 0;
 };
-
-TEST_F(LocalLink, RecordsCarryWhatTheirFlagsSay) {
-    // No flags: the worker frees the record; no call-back, no event, no target
-    // although a target and type were given.
-    api->Build(API_CMD_WRITE, 0x10, 0, &target, API_CALLBACK_PAGE);
-    // Call-back with base bits: target and type are set, the bits stay.
-    UWM_API_COMMAND_MESSAGE* sent =
-        api->Build(API_CMD_READ, 0x10, API_FLAG_CALLBACK | API_FLAG_BASE0 | API_FLAG_BASE3, &target,
-                   API_CALLBACK_PAGE);
-    std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(host.WaitForCallback(sent));
-    ASSERT_NE(back, nullptr);
-    // Call-back with a null target still posts.
-    sent = api->Build(API_CMD_READ, 0x20, API_FLAG_CALLBACK, nullptr, API_CALLBACK_APPLICATION);
-    back.reset(host.WaitForCallback(sent));
-    ASSERT_NE(back, nullptr);
-    // A waiting request carries the API's event and is the requester's after.
-    back.reset(api->Build(API_CMD_READ, 0x30, API_FLAG_WAIT, &target, API_CALLBACK_PAGE));
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back->pEvent, api->m_Event);
-
-    const auto seen = api->Seen();
-    ASSERT_EQ(seen.size(), 4u);
-    EXPECT_EQ(seen[0].uCommand, API_CMD_WRITE);
-    EXPECT_EQ(seen[0].dwFlags, 0u);
-    EXPECT_EQ(seen[0].eCallBackType, API_CALLBACK_NONE);
-    EXPECT_EQ(seen[0].pCallBackTarget, nullptr);
-    EXPECT_EQ(seen[0].pEvent, nullptr);
-    EXPECT_EQ(seen[0].dwMask, kAll);
-    EXPECT_EQ(seen[1].dwFlags, API_FLAG_CALLBACK | API_FLAG_BASE0 | API_FLAG_BASE3);
-    EXPECT_EQ(seen[1].eCallBackType, API_CALLBACK_PAGE);
-    EXPECT_EQ(seen[1].pCallBackTarget, &target);
-    EXPECT_EQ(seen[1].pEvent, nullptr);
-    EXPECT_EQ(seen[1].dwCount, 0u);
-    EXPECT_EQ(seen[1].pdwBuffer, nullptr);
-    EXPECT_EQ(seen[2].eCallBackType, API_CALLBACK_APPLICATION);
-    EXPECT_EQ(seen[2].pCallBackTarget, nullptr);
-    EXPECT_EQ(seen[3].dwFlags, API_FLAG_WAIT);
-    EXPECT_EQ(seen[3].eCallBackType, API_CALLBACK_NONE);
-    EXPECT_EQ(seen[3].pCallBackTarget, nullptr);
-    EXPECT_NE(seen[3].pEvent, nullptr);
-
-    // Burst builders post as the burst message with buffer and count.
-    ULONG words[3] = {};
-    back.reset(api->BurstReadMemory(static_cast<CPageBase*>(nullptr), 0x40, words, 3, API_FLAG_WAIT,
-                                    &target));
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back->uCommand, API_CMD_BURST_READ);
-    EXPECT_EQ(back->pdwBuffer, words);
-    EXPECT_EQ(back->dwCount, 3u);
-    EXPECT_EQ(back->pUserData, &target);
-}
 
 TEST_F(LocalLink, PrintProgressAndExitRequestCrossThreads) {
     EXPECT_EQ(api->GetProgressRange(), -1);

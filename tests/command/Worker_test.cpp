@@ -92,34 +92,4 @@ TEST(Worker, VerdictProgressExitRequestAndForwarding) {
     delete waiting;
 }
 
-// The success path suspends the worker until it is resumed.
-DWORD WINAPI ReportingWorker(void* parameter) {
-    auto* info = static_cast<WORKER_THREAD_INFO*>(parameter);
-    CWorker worker(info, static_cast<CAPI*>(info->pApiInfo));
-    worker.InitialisationComplete(true);
-    return 42;
-}
-
-TEST(Worker, SuccessfulStartSuspendsUntilResumed) {
-    zxtest::LogCapture log;
-    g_pAPI = nullptr;
-    CForwardApi api;
-    WORKER_THREAD_INFO info{};
-    api.SetThreadWorkerInfo(&info);
-    info.pApiInfo = &api;
-    ASSERT_TRUE(api.Create(&ReportingWorker, &info));
-    EXPECT_EQ(info.lFlags, WORKER_INIT_DONE | WORKER_CREATION_OK);
-    // Suspended: the thread has not returned (it would if it did not suspend,
-    // and this wait then reports its end).
-    EXPECT_EQ(WaitForSingleObject(api.m_hThread, 50), WAIT_TIMEOUT);
-    EXPECT_TRUE(api.HardwareReset(true));
-    EXPECT_EQ(WaitForSingleObject(api.m_hThread, 20000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    EXPECT_TRUE(GetExitCodeThread(api.m_hThread, &code));
-    EXPECT_EQ(code, 42u);
-    EXPECT_TRUE(log.Contains(" - Suspending Worker Thread\n"));
-    EXPECT_TRUE(log.Contains(" - Resumed Worker Thread\n"));
-    EXPECT_TRUE(api.Stop());
-}
-
 } // namespace

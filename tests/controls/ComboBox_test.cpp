@@ -1,8 +1,7 @@
 // Combo boxes keep the Windows rules: case-insensitive searches that start
-// after the given item and wrap around, sorted insertion, item data that
-// travels with its item, and a selection that follows its item.
+// after the given item and wrap around, sorted insertion after equal texts,
+// item data that travels with its item, and a selection that follows it.
 
-#include "platform/ComboList.h"
 #include "platform/Controls.h"
 #include "platform/WindowHandles.h"
 #include "platform/rc/zxres.h"
@@ -11,77 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
 
 namespace {
-
-zx::ComboList listOf(std::initializer_list<const wchar_t*> items, bool sorted = false) {
-    zx::ComboList list(sorted);
-    for (const wchar_t* item : items)
-        list.add(item);
-    return list;
-}
-
-TEST(ComboList, PrefixAndExactSearchesIgnoreCaseAndWrapFromTheStartIndex) {
-    const auto list = listOf({L"Alpha", L"beta", L"Alphabet", L"ALPHA", L"gamma"});
-    // From the beginning.
-    EXPECT_EQ(list.find(-1, L"alp"), 0);
-    EXPECT_EQ(list.findExact(-1, L"alpha"), 0);
-    // Searching starts with the item after the start index...
-    EXPECT_EQ(list.find(0, L"alp"), 2);
-    EXPECT_EQ(list.findExact(0, L"ALPHA"), 3);
-    // ...and wraps around to the start index itself.
-    EXPECT_EQ(list.find(3, L"alp"), 0);
-    EXPECT_EQ(list.find(4, L"GAM"), 4);
-    EXPECT_EQ(list.findExact(3, L"alpha"), 0);
-    // A prefix is not an exact match; a longer text is no prefix.
-    EXPECT_EQ(list.findExact(-1, L"alp"), CB_ERR);
-    EXPECT_EQ(list.find(-1, L"alphabets"), CB_ERR);
-    EXPECT_EQ(list.find(-1, L"delta"), CB_ERR);
-    // A start outside the list searches from the beginning.
-    EXPECT_EQ(list.find(99, L"alp"), 0);
-    EXPECT_EQ(list.find(-7, L"be"), 1);
-    EXPECT_EQ(zx::ComboList().find(-1, L""), CB_ERR);
-}
-
-TEST(ComboList, SortedListsInsertInOrderAndInsertIgnoresSorting) {
-    auto list = listOf({L"delta", L"Bravo", L"charlie", L"alpha"}, true);
-    std::wstring order;
-    for (int i = 0; i < list.count(); ++i)
-        order += *list.text(i) + L",";
-    EXPECT_EQ(order, L"alpha,Bravo,charlie,delta,");
-    // Equal texts (ignoring case) go after the ones already there.
-    ASSERT_TRUE(list.setData(1, 111));
-    EXPECT_EQ(list.add(L"BRAVO"), 2);
-    EXPECT_EQ(*list.text(1), L"Bravo");
-    EXPECT_EQ(list.data(1), 111u);
-    // Insert puts the item where asked, sorted or not.
-    EXPECT_EQ(list.insert(0, L"zulu"), 0);
-    EXPECT_EQ(*list.text(0), L"zulu");
-    const int before = list.count();
-    EXPECT_EQ(list.insert(-1, L"echo"), before);
-    EXPECT_EQ(list.insert(list.count() + 1, L"bad"), CB_ERR);
-}
-
-TEST(ComboList, DataAndSelectionFollowTheirItems) {
-    zx::ComboList list(true);
-    list.add(L"m");
-    list.setData(0, 13);
-    ASSERT_TRUE(list.select(0));
-    EXPECT_EQ(list.add(L"a"), 0); // sorted before the selected item
-    EXPECT_EQ(list.selection(), 1);
-    EXPECT_EQ(list.data(1), 13u);
-    EXPECT_EQ(list.remove(0), 1);
-    EXPECT_EQ(list.selection(), 0);
-    EXPECT_EQ(list.data(0), 13u);
-    EXPECT_EQ(list.remove(0), 0); // the selected item goes: nothing is selected
-    EXPECT_EQ(list.selection(), -1);
-    EXPECT_EQ(list.remove(0), CB_ERR);
-    EXPECT_EQ(list.data(0), static_cast<DWORD_PTR>(CB_ERR));
-    list.add(L"x");
-    EXPECT_FALSE(list.select(5));
-    EXPECT_EQ(list.selection(), -1);
-}
 
 struct ComboFixture : ::testing::Test {
     std::unique_ptr<QComboBox> widget = std::make_unique<QComboBox>();
@@ -115,7 +45,14 @@ TEST_F(ComboFixture, MessagesKeepTheListAndTheWidgetInStep) {
     EXPECT_EQ(send(CB_SELECTSTRING, 0, L"none"), CB_ERR);
     EXPECT_EQ(send(CB_GETCURSEL), 1);
     EXPECT_EQ(send(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), L"other"), 0);
+    EXPECT_EQ(send(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), L"othe"), CB_ERR);
     EXPECT_EQ(send(CB_FINDSTRING, 1, L"p"), 2);
+    EXPECT_EQ(send(CB_FINDSTRING, 2, L"p"), 1);          // wraps around
+    EXPECT_EQ(send(CB_FINDSTRING, 1, L"pelmarin a"), 1); // back to the start index
+    EXPECT_EQ(send(CB_FINDSTRING, 99, L"o"), 0);         // outside: from the beginning
+    EXPECT_EQ(send(CB_ADDSTRING, 0, L"OTHER"), 1);       // after its equal
+    EXPECT_EQ(send(CB_GETITEMDATA, 3), 0x1234);
+    EXPECT_EQ(send(CB_DELETESTRING, 1), 3);
 
     wchar_t text[32] = {};
     EXPECT_EQ(SendMessageW(hwnd, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(text)), 10);

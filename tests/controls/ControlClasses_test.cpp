@@ -12,11 +12,9 @@
 #include "platform/Static.h"
 #include "platform/rc/zxres.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -242,64 +240,6 @@ TEST_F(Controls, RichEditReportsChangesOnlyWhenAskedAndTakesFonts) {
     rich.SetFont(&font);
     EXPECT_EQ(reinterpret_cast<HFONT>(rich.SendMessageW(WM_GETFONT)), font.GetSafeHandle());
     EXPECT_EQ(rich.GetWidget()->font().pixelSize(), 16);
-}
-
-TEST_F(Controls, RendersAControlSet) {
-    CButton group, check, ok;
-    CComboBox combo;
-    CProgressCtrl progress;
-    CRichEditCtrl rich;
-    CStatic caption;
-    ASSERT_TRUE(group.Create(L"Target platform", WS_CHILD | WS_VISIBLE | BS_GROUPBOX,
-                             CRect(8, 8, 412, 120), &parent, 0xFFFF));
-    ASSERT_TRUE(check.Create(L"Target platform filter", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX,
-                             CRect(20, 30, 220, 46), &parent, 1028));
-    ASSERT_TRUE(caption.Create(L"Daughter-card:", WS_CHILD | WS_VISIBLE, CRect(20, 54, 200, 70),
-                               &parent, 1032));
-    ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_SORT,
-                             CRect(20, 74, 400, 96), &parent, 1029));
-    ASSERT_TRUE(progress.Create(WS_CHILD | WS_VISIBLE | PBS_SMOOTH, CRect(8, 128, 412, 146),
-                                &parent, 1022));
-    ASSERT_TRUE(rich.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE | WS_VSCROLL,
-                            CRect(8, 154, 412, 256), &parent, 1013));
-    ASSERT_TRUE(ok.Create(L"Load", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON,
-                          CRect(160, 264, 260, 290), &parent, 1));
-    // Captions also arrive by WM_SETTEXT, as a dialog's code sets them.
-    check.SetWindowTextW(L"Target platform filter");
-    ok.SetWindowTextW(L"&Load");
-    EXPECT_EQ(qobject_cast<QAbstractButton*>(ok.GetWidget())->text(), QStringLiteral("&Load"));
-    check.SetCheck(BST_CHECKED);
-    combo.AddString(L"Pelmarin EVB rev. B");
-    combo.AddString(L"Pelmarin DK");
-    combo.SetCurSel(1);
-    progress.SetRange(0, 100);
-    progress.SetPos(64);
-    CHARFORMAT2W cf{};
-    cf.cbSize = sizeof cf;
-    cf.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR;
-    cf.yHeight = 200;
-    std::wcscpy(cf.szFaceName, L"Tahoma");
-    rich.SetDefaultCharFormat(cf);
-    for (const auto& [text, colour] : {std::pair{L"ZarvexApp print window", RGB(0, 0x8C, 0)},
-                                       {L"Board connected.", RGB(0, 0, 0)},
-                                       {L"### Verify error at 0x20000010", RGB(0x80, 0, 0)}}) {
-        rich.SetSel(rich.GetTextLength(), rich.GetTextLength());
-        CHARFORMAT2W line = cf;
-        line.dwMask = CFM_COLOR;
-        line.crTextColor = colour;
-        rich.SetSelectionCharFormat(line);
-        rich.ReplaceSel((std::wstring(text) + L"\n").c_str());
-    }
-    QWidget* window = parent.GetWidget();
-    window->show();
-    const QImage image = window->grab().toImage();
-    ASSERT_FALSE(image.isNull());
-    QDir().mkpath(QStringLiteral("renders"));
-    EXPECT_TRUE(image.save(QStringLiteral("renders/controls.png")));
-    // The bar is filled to its position in the highlight colour.
-    const QColor filled = image.pixelColor(8 + 404 * 30 / 100, 137);
-    const QColor empty = image.pixelColor(8 + 404 * 90 / 100, 137);
-    EXPECT_NE(filled, empty);
 }
 
 } // namespace

@@ -2,12 +2,13 @@
 // libFuzzer (g++, or any build's ctest run). It needs no coverage feedback:
 // it starts from seed files, applies stacked random mutations (bit flips,
 // byte insertions and deletions, truncations, splices, interesting values)
-// and runs a fixed number of inputs, so a run is repeatable from its seed.
+// and runs a fixed number of inputs, so a run, and any crash in it, is
+// repeatable from its seed.
 //
-//   driver [--runs N] [--seed S] [--max-len L] [--write-corpus DIR] files...
+//   driver [--runs N] [--seed S] [--write-corpus DIR] files...
 //
-// --runs 0 runs the files once each (to replay a crash input). A crash
-// leaves the input that caused it in ./crash-<target>-<run>.bin.
+// --runs 0 runs the files once each (to replay an input); --write-corpus
+// writes the seeds as the target takes them, for libFuzzer.
 
 #include "FuzzTarget.h"
 
@@ -15,57 +16,19 @@
 
 #include <algorithm>
 #include <array>
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
-
-extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// The input being run, kept where a crash handler can write it out.
-const std::uint8_t* g_current = nullptr;
-size_t g_currentSize = 0;
-char g_crashPath[512] = {};
-
-void saveCurrentInput() {
-    if (!g_current || g_crashPath[0] == 0)
-        return;
-    const int fd = ::open(g_crashPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0)
-        return;
-    size_t done = 0;
-    while (done < g_currentSize) {
-        const ssize_t n = ::write(fd, g_current + done, g_currentSize - done);
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    static const char note[] = "\nfuzz driver: crashing input saved to ";
-    [[maybe_unused]] ssize_t ignored = ::write(2, note, sizeof note - 1);
-    ignored = ::write(2, g_crashPath, std::strlen(g_crashPath));
-    ignored = ::write(2, "\n", 1);
-    g_current = nullptr;
-}
-
-void onFatalSignal(int sig) {
-    saveCurrentInput();
-    std::signal(sig, SIG_DFL);
-    std::raise(sig);
-}
 
 bool readFile(const std::filesystem::path& path, Bytes& out) {
     std::ifstream in(path, std::ios::binary);
@@ -217,15 +180,11 @@ void mutateInput(Mutator& mutator, Bytes& input, const std::vector<Bytes>& pool,
 void runOne(const Bytes& input) {
     auto copy = std::make_unique<std::uint8_t[]>(std::max<size_t>(input.size(), 1));
     std::copy(input.begin(), input.end(), copy.get());
-    g_current = copy.get();
-    g_currentSize = input.size();
     LLVMFuzzerTestOneInput(input.empty() ? nullptr : copy.get(), input.size());
-    g_current = nullptr;
 }
 
 int usage() {
-    std::cerr
-        << "usage: driver [--runs N] [--seed S] [--max-len L] [--write-corpus DIR] files...\n";
+    std::cerr << "usage: driver [--runs N] [--seed S] [--write-corpus DIR] files...\n";
     return 2;
 }
 
@@ -243,7 +202,7 @@ extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, st
 int main(int argc, char** argv) {
     unsigned long long runs = 100000;
     std::uint64_t seed = 1;
-    size_t maxLen = 65536;
+    const size_t maxLen = 65536;
     std::string corpusDir;
     std::vector<std::filesystem::path> paths;
     for (int i = 1; i < argc; ++i) {
@@ -254,8 +213,6 @@ int main(int argc, char** argv) {
             runs = std::strtoull(v, nullptr, 10);
         else if (arg == "--seed" && (v = value()))
             seed = std::strtoull(v, nullptr, 10);
-        else if (arg == "--max-len" && (v = value()))
-            maxLen = std::strtoull(v, nullptr, 10);
         else if (arg == "--write-corpus" && (v = value()))
             corpusDir = v;
         else if (arg.rfind("--", 0) == 0)
@@ -266,22 +223,12 @@ int main(int argc, char** argv) {
 
     std::vector<Bytes> files;
     for (const auto& path : paths) {
-        std::vector<std::filesystem::path> found;
-        if (std::filesystem::is_directory(path)) {
-            for (const auto& entry : std::filesystem::directory_iterator(path))
-                found.push_back(entry.path());
-            std::sort(found.begin(), found.end());
-        } else {
-            found.push_back(path);
+        Bytes data;
+        if (!readFile(path, data)) {
+            std::cerr << "cannot read " << path << "\n";
+            return 2;
         }
-        for (const auto& file : found) {
-            Bytes data;
-            if (!readFile(file, data)) {
-                std::cerr << "cannot read " << file << "\n";
-                return 2;
-            }
-            files.push_back(std::move(data));
-        }
+        files.push_back(std::move(data));
     }
     const std::vector<Bytes> seeds = prepareSeeds(files);
     if (seeds.empty()) {
@@ -300,14 +247,6 @@ int main(int argc, char** argv) {
         std::cout << seeds.size() << " seeds written to " << corpusDir << "\n";
         return 0;
     }
-
-    std::snprintf(g_crashPath, sizeof g_crashPath, "crash-%s-%llu.bin",
-                  std::filesystem::path(argv[0]).filename().c_str(),
-                  static_cast<unsigned long long>(seed));
-    for (int sig : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL})
-        std::signal(sig, onFatalSignal);
-    if (__sanitizer_set_death_callback)
-        __sanitizer_set_death_callback(saveCurrentInput);
 
     unsigned long long ran = 0;
     for (const Bytes& s : seeds) {

@@ -56,57 +56,6 @@ LRESULT RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-struct LateQueue {
-    HANDLE goPeek = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE peeked = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ~LateQueue() {
-        CloseHandle(goPeek);
-        CloseHandle(peeked);
-    }
-};
-
-DWORD WINAPI LateQueueThread(void* parameter) {
-    auto* late = static_cast<LateQueue*>(parameter);
-    WaitForSingleObject(late->goPeek, INFINITE);
-    // The worker's way of creating its queue.
-    MSG msg;
-    PeekMessageW(&msg, nullptr, WM_USER + 8, WM_USER + 8, PM_NOREMOVE);
-    SetEvent(late->peeked);
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_USER + 8)
-            return static_cast<DWORD>(msg.wParam);
-    }
-    return 0;
-}
-
-} // namespace
-
-TEST(Messages, PostThreadMessageNeedsTheTargetsQueue) {
-    LateQueue late;
-    DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, LateQueueThread, &late, 0, &id);
-    ASSERT_NE(thread, nullptr);
-
-    SetLastError(0);
-    EXPECT_FALSE(PostThreadMessageW(id, WM_USER + 8, 77, 0));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
-
-    SetEvent(late.goPeek);
-    ASSERT_EQ(WaitForSingleObject(late.peeked, kGenerous), WAIT_OBJECT_0);
-    EXPECT_TRUE(PostThreadMessageW(id, WM_USER + 8, 77, 0));
-    ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeThread(thread, &code);
-    EXPECT_EQ(code, 77u);
-    CloseHandle(thread);
-
-    // Gone with its thread; never there for made-up ids.
-    EXPECT_FALSE(PostThreadMessageW(id, WM_USER + 8, 1, 0));
-    EXPECT_FALSE(PostThreadMessageW(0, WM_USER, 1, 0));
-    EXPECT_FALSE(PostThreadMessageW(0xFFFFFFF1u, WM_USER, 1, 0));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
-}
-
 // A thread and the test take turns: the thread says it reached a step, the
 // test lets it go on (both auto-reset).
 struct Turns {
@@ -121,6 +70,49 @@ struct Turns {
         WaitForSingleObject(proceed, INFINITE);
     }
 };
+
+// Creates its queue when the test says so, the way a worker does, then
+// returns the wParam of the first WM_USER + 8 it gets.
+DWORD WINAPI LateQueueThread(void* parameter) {
+    static_cast<Turns*>(parameter)->Step();
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_USER + 8, WM_USER + 8, PM_NOREMOVE);
+    static_cast<Turns*>(parameter)->Step();
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_USER + 8)
+            return static_cast<DWORD>(msg.wParam);
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(Messages, PostThreadMessageNeedsTheTargetsQueue) {
+    Turns turns;
+    DWORD id = 0;
+    HANDLE thread = CreateThread(nullptr, 0, LateQueueThread, &turns, 0, &id);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_EQ(WaitForSingleObject(turns.reached, kGenerous), WAIT_OBJECT_0);
+    SetLastError(0);
+    EXPECT_FALSE(PostThreadMessageW(id, WM_USER + 8, 77, 0));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
+
+    SetEvent(turns.proceed);
+    ASSERT_EQ(WaitForSingleObject(turns.reached, kGenerous), WAIT_OBJECT_0);
+    SetEvent(turns.proceed);
+    EXPECT_TRUE(PostThreadMessageW(id, WM_USER + 8, 77, 0));
+    ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeThread(thread, &code);
+    EXPECT_EQ(code, 77u);
+    CloseHandle(thread);
+
+    // Gone with its thread; never there for made-up ids.
+    EXPECT_FALSE(PostThreadMessageW(id, WM_USER + 8, 1, 0));
+    EXPECT_FALSE(PostThreadMessageW(0, WM_USER, 1, 0));
+    EXPECT_FALSE(PostThreadMessageW(0xFFFFFFF1u, WM_USER, 1, 0));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
+}
 
 // Refuses further messages once its queue holds what the test posted, then
 // returns the sum of the wParams it can still drain.
@@ -516,7 +508,8 @@ DWORD FinishPoster(HANDLE thread) {
 } // namespace
 
 // The user-interface thread receives a worker's messages through the Qt event
-// loop: all of them, in order, with one wake-up pending at a time.
+// loop: all of them, in order, with one wake-up pending at a time. (Posts
+// while the loop runs: NestedAndExplicitPumpsKeepTheOrder.)
 TEST(GuiQueue, HundredThousandMessagesThroughTheQtLoop) {
     constexpr int kCount = 100000;
     Sequence sequence;
@@ -540,17 +533,6 @@ TEST(GuiQueue, HundredThousandMessagesThroughTheQtLoop) {
     // One wake-up per message would be kCount events.
     EXPECT_LT(counter.count, kCount / 100);
 
-    // Posted while the loop runs.
-    Sequence live;
-    live.target = kCount;
-    QEventLoop liveLoop;
-    live.loop = &liveLoop;
-    zx::SetWindowContext(window, &live);
-    thread = CreateThread(nullptr, 0, PostSequence, &poster, 0, nullptr);
-    RunLoop(liveLoop);
-    EXPECT_EQ(FinishPoster(thread), 0u);
-    EXPECT_EQ(live.received, kCount);
-    EXPECT_EQ(live.outOfOrder, 0);
     DestroyWindow(window);
 }
 
@@ -664,100 +646,6 @@ TEST(GuiQueue, BlockingGetMessageWakesForPosts) {
     EXPECT_EQ(msg.message, WM_USER + 7);
     EXPECT_EQ(FinishPoster(thread), 0u);
     DestroyWindow(window);
-}
-
-namespace {
-// A communications worker as the system runs one.
-struct CommsLink {
-    HWND ui = nullptr;
-    volatile LONG flags = 0;
-};
-
-struct Request {
-    DWORD command;
-    DWORD address;
-    DWORD data;
-};
-
-DWORD WINAPI CommsWorker(void* parameter) {
-    auto* link = static_cast<CommsLink*>(parameter);
-    MSG msg;
-    PeekMessageW(&msg, nullptr, WM_USER + 8, WM_USER + 8, PM_NOREMOVE);
-    InterlockedExchange(&link->flags, 3);
-    SuspendThread(GetCurrentThread());
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message != WM_USER + 8)
-            continue;
-        auto* request = reinterpret_cast<Request*>(msg.wParam);
-        if (request->command == 0) {
-            delete request;
-            break;
-        }
-        request->data = request->address * 2;
-        PostMessageW(link->ui, WM_USER + 5, reinterpret_cast<WPARAM>(request), 0);
-    }
-    return 0;
-}
-
-struct Replies {
-    std::vector<DWORD> data;
-    QEventLoop* loop = nullptr;
-    size_t expected = 0;
-};
-
-LRESULT ReplyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
-    if (message != WM_USER + 5)
-        return 0;
-    auto* replies = static_cast<Replies*>(zx::GetWindowContext(hwnd));
-    std::unique_ptr<Request> request(reinterpret_cast<Request*>(wParam));
-    replies->data.push_back(request->data);
-    if (replies->data.size() == replies->expected && replies->loop)
-        replies->loop->quit();
-    return 0;
-}
-} // namespace
-
-// The start-up handshake and request round trip the library runs with every
-// communications module: the UI pumps until the worker's flags are set (a
-// thread timer makes it look again), resumes the suspended worker, posts
-// requests with retries, gets the answers through its window in the Qt loop.
-TEST(GuiQueue, WorkerHandshakeAndRequests) {
-    Replies replies;
-    CommsLink link;
-    link.ui = zx::CreateWindowHandle(ReplyProc, &replies);
-    DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, CommsWorker, &link, 0, &id);
-    ASSERT_NE(thread, nullptr);
-
-    const UINT_PTR poll = SetTimer(nullptr, 0, 10, nullptr);
-    ASSERT_NE(poll, 0u);
-    MSG msg;
-    while (!(Read(&link.flags) & 1) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    EXPECT_TRUE(KillTimer(nullptr, poll));
-    EXPECT_EQ(Read(&link.flags), 3);
-    EXPECT_LE(ResumeThread(thread), 1u);
-
-    constexpr int kRequests = 200;
-    replies.expected = kRequests;
-    for (DWORD i = 0; i < kRequests; ++i) {
-        auto* request = new Request{1, i, 0};
-        while (!PostThreadMessageW(id, WM_USER + 8, reinterpret_cast<WPARAM>(request), 0))
-            Sleep(10);
-    }
-    QEventLoop loop;
-    replies.loop = &loop;
-    RunLoop(loop);
-    ASSERT_EQ(replies.data.size(), static_cast<size_t>(kRequests));
-    for (DWORD i = 0; i < kRequests; ++i)
-        EXPECT_EQ(replies.data[i], i * 2);
-
-    PostThreadMessageW(id, WM_USER + 8, reinterpret_cast<WPARAM>(new Request{0, 0, 0}), 0);
-    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
-    CloseHandle(thread);
-    DestroyWindow(link.ui);
 }
 
 namespace {

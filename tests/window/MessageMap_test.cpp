@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -80,6 +81,20 @@ ON_MESSAGE(WM_USER + 1, &CDerivedWnd::OnOneAgain)
 ON_MESSAGE(WM_USER + 2, &CDerivedWnd::OnTwo)
 END_MESSAGE_MAP()
 
+// Runs the Qt event loop until `done` holds; the bound ends the wait if
+// nothing comes, so that a fault fails instead of hanging.
+void RunLoopUntil(const std::function<bool()>& done) {
+    QEventLoop loop;
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    poll.start(1);
+    loop.exec();
+}
+
 class CFilterWnd : public CWnd {
 public:
     std::vector<MSG> m_seen;
@@ -126,18 +141,7 @@ TEST(MessageMap, TimersAndPostedMessagesArriveThroughTheQueue) {
     ASSERT_TRUE(wnd.CreateEx(0, L"Test", L"Test", WS_POPUP, CRect(0, 0, 100, 80), nullptr, 0));
     ASSERT_NE(wnd.SetTimer(7, 1), 0u);
     ASSERT_TRUE(wnd.PostMessageW(g_uPing));
-    QEventLoop loop;
-    QTimer guard; // ends the wait if nothing comes, so a fault fails instead of hanging
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
-    guard.start(5000);
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (!wnd.m_timers.empty() && !wnd.m_calls.empty())
-            loop.quit();
-    });
-    poll.start(1);
-    loop.exec();
+    RunLoopUntil([&] { return !wnd.m_timers.empty() && !wnd.m_calls.empty(); });
     EXPECT_EQ(wnd.m_timers, (std::vector<UINT_PTR>{7}));
     EXPECT_EQ(wnd.m_calls, (std::vector<UINT>{100}));
 }
@@ -247,18 +251,7 @@ TEST(MessageMap, PostFromAnotherThreadRunsOnTheWindowThread) {
             PostMessageW(hwnd, g_uPing, static_cast<WPARAM>(i), 0);
     });
     poster.join();
-    QEventLoop loop;
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
-    guard.start(5000);
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (wnd.m_calls.size() >= 3)
-            loop.quit();
-    });
-    poll.start(1);
-    loop.exec();
+    RunLoopUntil([&] { return wnd.m_calls.size() >= 3; });
     EXPECT_EQ(wnd.m_calls, (std::vector<UINT>{100, 100, 100}));
     EXPECT_EQ(wnd.m_handledOn, std::this_thread::get_id());
 }
