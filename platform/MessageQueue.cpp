@@ -316,6 +316,12 @@ std::optional<MessageQueue::Clock::time_point> MessageQueue::NextTimerDue() {
     return NextTimerDueLocked();
 }
 
+void MessageQueue::AwaitWakeUpBriefly() {
+    std::unique_lock lock(m_mutex);
+    auto woken = [this] { return m_wakePending || m_closed; };
+    SpinFor(lock, INFINITE, woken);
+}
+
 void MessageQueue::SetWaker(QueueWaker* waker) {
     std::lock_guard lock(m_mutex);
     m_waker = waker;
