@@ -2,6 +2,7 @@
 #include "platform/LastError.h"
 #include "platform/Modules.h"
 #include "platform/WideText.h"
+#include "support/Fixtures.h"
 #include "support/WholeFiles.h"
 
 #include <QTemporaryDir>
@@ -33,7 +34,8 @@ bool empty(const CVersionInfo& info) {
 // The version block is read from the path a module handle gives, as the
 // library reads an application's title and version.
 TEST(VersionInfo, ReadsPluginVersionFromItsPath) {
-    HMODULE module = LoadLibraryW(L"fixture_resources.cap");
+    HMODULE module =
+        LoadLibraryW(zxtest::FixtureFileW("resources", "fixture_resources.cap").c_str());
     ASSERT_NE(module, nullptr) << zx::LastLoadErrorText();
     wchar_t path[520];
     ASSERT_GT(GetModuleFileNameW(module, path, 520), 0u);
@@ -61,7 +63,7 @@ TEST(VersionInfo, DamagedOrForeignFilesGiveNoValues) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string folder = dir.path().toStdString() + "/";
-    const std::string good = zx::ExecutableFolder() + "fixture_resources.cap";
+    const std::string good = zxtest::FixtureFile("resources", "fixture_resources.cap");
     const std::vector<char> plugin = zxtest::ReadWholeFile<std::vector<char>>(good);
     ASSERT_GT(plugin.size(), 4096u);
 
@@ -107,9 +109,9 @@ TEST(VersionInfo, DamagedOrForeignFilesGiveNoValues) {
     ASSERT_EQ(mkfifo((folder + "pipe.cap").c_str(), 0600), 0);
     refuses(folder + "pipe.cap");
     refuses(folder + "missing.cap");
-    refuses(zx::ExecutableFolder() + "fixture_nores.ctc");    // no resources
-    refuses(zx::ExecutableFolder() + "fixture_badres.cap");   // blob overruns itself
-    refuses(zx::ExecutableFolder() + "libfixture_reslib.so"); // resources, no version
+    refuses(zxtest::FixtureFile("resources", "fixture_nores.ctc"));    // no resources
+    refuses(zxtest::FixtureFile("resources", "fixture_badres.cap"));   // blob overruns
+    refuses(zxtest::FixtureFile("resources", "libfixture_reslib.so")); // no version
 
     EXPECT_FALSE(info.GetFileVersionInfoW(nullptr));
     EXPECT_FALSE(info.GetFileVersionInfoW(L""));

@@ -6,6 +6,7 @@
 
 #include "platform/Modules.h"
 #include "platform/Threads.h"
+#include "support/Fixtures.h"
 #include "zarvexapp/command/API.h"
 #include "zarvexapp/contracts/Globals.h"
 
@@ -16,7 +17,8 @@
 namespace {
 
 struct LoadedComms {
-    explicit LoadedComms(const wchar_t* file) : module(LoadLibraryW(file)) {
+    explicit LoadedComms(const char* fixture)
+        : module(LoadLibraryW(zxtest::FixtureFileW("comms", fixture).c_str())) {
         api = g_pAPI;
         g_pAPI = nullptr;
     }
@@ -30,7 +32,7 @@ struct LoadedComms {
 TEST(CommsFixtures, FailedAndSilentStartsReturnFalseWithoutHanging) {
     zxtest::LogCapture log;
     zxtest::HostWindow host;
-    LoadedComms comms(L"fixture_comms_initfail.ctc");
+    LoadedComms comms("fixture_comms_initfail.ctc");
     ASSERT_NE(comms.module, nullptr);
     ASSERT_NE(comms.api, nullptr);
     auto silent = comms.Export<void (*)(bool)>("zx_fixture_comms_silent");
@@ -64,7 +66,7 @@ TEST(CommsFixtures, FailedAndSilentStartsReturnFalseWithoutHanging) {
 TEST(CommsFixtures, StopGivesUpOnAWorkerThatDoesNotEndAndKeepsItsModuleMapped) {
     zxtest::LogCapture log;
     zxtest::HostWindow host;
-    LoadedComms comms(L"fixture_comms_hang.ctc");
+    LoadedComms comms("fixture_comms_hang.ctc");
     ASSERT_NE(comms.module, nullptr);
     ASSERT_NE(comms.api, nullptr);
     auto release = comms.Export<void (*)()>("zx_fixture_comms_release");

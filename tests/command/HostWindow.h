@@ -2,11 +2,13 @@
 // A stand-in for the host's main window in command-path tests: a window of
 // the user-interface thread (drained by the Qt event loop) that collects the
 // print records (1025), call-back records (1029) and exit requests (1036)
-// the worker side posts, and waits for them on the Qt event loop.
+// the worker side posts, and waits for them on the Qt event loop. Given an
+// application, it routes those records to it as the host does instead.
 
 #include "platform/Messages.h"
 #include "platform/String.h"
 #include "platform/WindowHandles.h"
+#include "zarvexapp/application/ZarvexAppBase.h"
 #include "zarvexapp/command/ApiCommandMessage.h"
 
 #include <QEventLoop>
@@ -86,16 +88,31 @@ public:
     std::vector<UWM_API_COMMAND_MESSAGE*> callbacks;
     std::vector<PrintLine> prints;
     int exitRequests = 0;
+    CZarvexAppBase* application = nullptr;
 
 private:
-    static LRESULT Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+    static LRESULT Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* self = static_cast<HostWindow*>(zx::GetWindowContext(hwnd));
         if (!self)
             return 0;
-        self->Record(message, wParam);
+        if (self->application)
+            self->Route(message, wParam, lParam);
+        else
+            self->Record(message, wParam);
         if (self->m_wake)
             self->m_wake();
         return 0;
+    }
+
+    void Route(UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == UWM_API_CALLBACK)
+            application->OnApiCallBack(wParam, lParam);
+        else if (message == UWM_API_PRINT)
+            application->OnPrint(wParam, lParam);
+        else if (message == UWM_API_DISPLAY_CALLBACK)
+            application->OnApiDisplayCallBack(wParam, lParam);
+        else if (message == UWM_API_REQUEST_EXIT)
+            ++exitRequests;
     }
 
     void Record(UINT message, WPARAM wParam) {

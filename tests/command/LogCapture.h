@@ -16,7 +16,8 @@ namespace zxtest {
 
 class LogCapture {
 public:
-    LogCapture() : m_config(std::make_unique<CZarvexConfig>(nullptr)) {
+    LogCapture() : LogCapture(std::make_unique<CZarvexConfig>(nullptr)) {}
+    explicit LogCapture(std::unique_ptr<CZarvexConfig> config) : m_config(std::move(config)) {
         m_path = m_dir.path().toStdString() + "/zarvex.log";
         m_config->EnableDebugFile(zx::Utf8ToWide(m_path).c_str());
         g_pZarvexConfig = m_config.get();

@@ -1,6 +1,7 @@
 #include "platform/ElfResources.h"
 #include "platform/Modules.h"
 #include "platform/ResImage.h"
+#include "support/Fixtures.h"
 #include "support/WholeFiles.h"
 
 #include <gtest/gtest.h>
@@ -43,8 +44,8 @@ size_t resourceSection(const std::vector<BYTE>& file) {
 // The headers of a real plug-in, bent one field at a time the ways a damaged
 // file can be: each gives "damaged" or "not ELF", never data or a crash.
 TEST(ElfResources, EveryBentHeaderIsRefused) {
-    const std::vector<BYTE> plugin =
-        zxtest::ReadWholeFile<std::vector<BYTE>>(zx::ExecutableFolder() + "fixture_resources.cap");
+    const std::vector<BYTE> plugin = zxtest::ReadWholeFile<std::vector<BYTE>>(
+        zxtest::FixtureFile("resources", "fixture_resources.cap"));
     ASSERT_GT(plugin.size(), sizeof(Elf64_Ehdr));
     std::vector<BYTE> blob;
     ASSERT_EQ(blobOf(plugin, blob), zx::ElfStatus::Ok);
@@ -128,7 +129,7 @@ TEST(ElfResources, EveryBentHeaderIsRefused) {
     EXPECT_EQ(zx::CheckLoadableElf(zx::ElfMemorySource(noHeaders)), zx::ElfStatus::Damaged);
 
     // Files without resources, or without section headers at all.
-    EXPECT_EQ(zx::ReadElfResourceBlob(zx::ExecutableFolder() + "fixture_nores.ctc", blob),
+    EXPECT_EQ(zx::ReadElfResourceBlob(zxtest::FixtureFile("resources", "fixture_nores.ctc"), blob),
               zx::ElfStatus::NoResources);
     std::vector<BYTE> stripped = plugin;
     put<Elf64_Off>(stripped, offsetof(Elf64_Ehdr, e_shoff), 0);

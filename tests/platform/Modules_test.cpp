@@ -2,6 +2,7 @@
 #include "platform/Modules.h"
 #include "platform/Sync.h"
 #include "platform/WideText.h"
+#include "support/Fixtures.h"
 #include "support/WholeFiles.h"
 
 #include <QTemporaryDir>
@@ -25,10 +26,6 @@ std::wstring fileNameOf(HMODULE module) {
     return std::wstring(buffer, n);
 }
 
-std::string binPath(const char* name) {
-    return zx::ExecutableFolder() + name;
-}
-
 // Whether the dynamic loader still has the file mapped.
 bool mapped(const std::string& path) {
     void* handle = dlopen(path.c_str(), RTLD_LAZY | RTLD_NOLOAD);
@@ -43,14 +40,13 @@ template <class F> F symbol(HMODULE module, const char* name) {
 
 } // namespace
 
-// A plug-in is found by its bare name next to the executable; loading it
-// twice counts references like Windows, and only the last FreeLibrary
-// unloads it and runs its static destructors.
-TEST(Modules, LoadsByBareNameCountsReferencesAndUnloads) {
-    const std::string path = binPath("fixture_resources.cap");
+// Loading a plug-in twice counts references like Windows, and only the last
+// FreeLibrary unloads it and runs its static destructors.
+TEST(Modules, LoadsCountsReferencesAndUnloads) {
+    const std::string path = zxtest::FixtureFile("resources", "fixture_resources.cap");
     ASSERT_FALSE(mapped(path));
 
-    HMODULE module = LoadLibraryW(L"fixture_resources.cap");
+    HMODULE module = LoadLibraryW(zx::Utf8ToWide(path).c_str());
     ASSERT_NE(module, nullptr) << zx::LastLoadErrorText();
     EXPECT_EQ(fileNameOf(module), zx::Utf8ToWide(path));
     EXPECT_EQ(LoadLibraryW(zx::Utf8ToWide(path).c_str()), module);
@@ -85,7 +81,7 @@ TEST(Modules, LoadsByBareNameCountsReferencesAndUnloads) {
     EXPECT_EQ(GetModuleHandleW(L"fixture_resources.cap"), nullptr);
 
     // Loading it again runs it afresh under the same handle.
-    HMODULE again = LoadLibraryW(L"fixture_resources.cap");
+    HMODULE again = LoadLibraryW(zx::Utf8ToWide(path).c_str());
     EXPECT_EQ(again, module);
     symbol<void (*)(int*)>(again, "zx_fixture_watch_unload")(&g_unloads);
     EXPECT_TRUE(FreeLibrary(again));
@@ -98,8 +94,8 @@ TEST(Modules, RefusesFilesThatAreNoModules) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string folder = dir.path().toStdString() + "/";
-    const std::vector<char> plugin =
-        zxtest::ReadWholeFile<std::vector<char>>(binPath("fixture_resources.cap"));
+    const std::vector<char> plugin = zxtest::ReadWholeFile<std::vector<char>>(
+        zxtest::FixtureFile("resources", "fixture_resources.cap"));
     ASSERT_GT(plugin.size(), 4096u);
 
     zxtest::WriteWholeFile(folder + "x.ctc", {'h', 'e', 'l', 'l', 'o', '\n'});
@@ -166,7 +162,7 @@ TEST(Modules, RefusesFilesThatAreNoModules) {
 // dlsym searches a module's dependencies too; GetProcAddress must not: the
 // resource-less plug-in links a library whose symbols it must not offer.
 TEST(Modules, ProcAddressesAreTheModulesOwn) {
-    HMODULE plugin = LoadLibraryW(L"fixture_nores.ctc");
+    HMODULE plugin = LoadLibraryW(zxtest::FixtureFileW("resources", "fixture_nores.ctc").c_str());
     ASSERT_NE(plugin, nullptr) << zx::LastLoadErrorText();
     auto own = symbol<int (*)()>(plugin, "zx_fixture_nores_answer");
     ASSERT_NE(own, nullptr);
@@ -262,8 +258,8 @@ TEST(Modules, ModulesAreFoundByAddressAndName) {
 // Unmapping code a thread still runs would crash the process: FreeLibrary
 // then keeps the module loaded, and still succeeds.
 TEST(Modules, ModuleRunningAThreadStaysMapped) {
-    const std::string path = binPath("fixture_thread.ctc");
-    HMODULE module = LoadLibraryW(L"fixture_thread.ctc");
+    const std::string path = zxtest::FixtureFile("thread", "fixture_thread.ctc");
+    HMODULE module = LoadLibraryW(zx::Utf8ToWide(path).c_str());
     ASSERT_NE(module, nullptr) << zx::LastLoadErrorText();
     auto start = symbol<HANDLE (*)()>(module, "zx_fixture_start_thread");
     auto release = symbol<void (*)()>(module, "zx_fixture_release_thread");

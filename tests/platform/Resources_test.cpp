@@ -4,6 +4,7 @@
 #include "platform/LastError.h"
 #include "platform/Modules.h"
 #include "platform/Resources.h"
+#include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,8 @@ namespace {
 constexpr std::string_view kDescription =
     "Resource fixture application: describes itself through a TEXT resource without a "
     "terminating zero byte.";
+
+const std::wstring kPlugin = zxtest::FixtureFileW("resources", "fixture_resources.cap");
 
 std::string_view bytesOf(HMODULE module, HRSRC resource) {
     HGLOBAL loaded = LoadResource(module, resource);
@@ -35,7 +38,8 @@ std::wstring nameOf(HMODULE module) {
 // Loads a plug-in for the length of a test.
 class Loaded {
 public:
-    explicit Loaded(const wchar_t* name) : m_module(LoadLibraryW(name)) {}
+    explicit Loaded(const char* fixture)
+        : m_module(LoadLibraryW(zxtest::FixtureFileW("resources", fixture).c_str())) {}
     ~Loaded() {
         if (m_module)
             FreeLibrary(m_module);
@@ -51,7 +55,7 @@ private:
 // The kinds of resources an application plug-in carries, looked up the way
 // the library does: "#id" names, named types in any case, integer ids.
 TEST(Resources, FindsEveryKindOfPluginResource) {
-    Loaded plugin(L"fixture_resources.cap");
+    Loaded plugin("fixture_resources.cap");
     HMODULE module = plugin.get();
     ASSERT_NE(module, nullptr) << zx::LastLoadErrorText();
 
@@ -103,9 +107,10 @@ TEST(Resources, FindsEveryKindOfPluginResource) {
 // The resource bytes read from the file on disk are the ones in the loaded
 // image.
 TEST(Resources, FileAndLoadedImageAgree) {
-    Loaded plugin(L"fixture_resources.cap");
+    Loaded plugin("fixture_resources.cap");
     ASSERT_NE(plugin.get(), nullptr);
-    const auto fromFile = zx::ReadElfResources(zx::ExecutableFolder() + "fixture_resources.cap");
+    const auto fromFile =
+        zx::ReadElfResources(zxtest::FixtureFile("resources", "fixture_resources.cap"));
     ASSERT_TRUE(fromFile.has_value());
     const auto blob = zx::LoadedResourceBlob(plugin.get());
     ASSERT_GT(blob.size(), 8u);
@@ -116,7 +121,7 @@ TEST(Resources, FileAndLoadedImageAgree) {
 // LoadStringW copies what fits and terminates it; with a zero length it hands
 // out a read-only pointer to the whole string.
 TEST(Resources, LoadStringFollowsWindowsRules) {
-    Loaded plugin(L"fixture_resources.cap");
+    Loaded plugin("fixture_resources.cap");
     HMODULE module = plugin.get();
     ASSERT_NE(module, nullptr);
 
@@ -149,7 +154,7 @@ TEST(Resources, LoadStringFollowsWindowsRules) {
 // A plug-in without resources finds none, although dlsym would hand it the
 // resources of the library it links.
 TEST(Resources, ModuleWithoutResourcesFindsNone) {
-    Loaded plugin(L"fixture_nores.ctc");
+    Loaded plugin("fixture_nores.ctc");
     ASSERT_NE(plugin.get(), nullptr) << zx::LastLoadErrorText();
     HMODULE library = GetModuleHandleW(L"libfixture_reslib.so");
     ASSERT_NE(library, nullptr);
@@ -164,7 +169,7 @@ TEST(Resources, ModuleWithoutResourcesFindsNone) {
     EXPECT_TRUE(zx::LoadedResourceBlob(plugin.get()).empty());
 
     // A blob whose size overruns it is no resources either.
-    Loaded damaged(L"fixture_badres.cap");
+    Loaded damaged("fixture_badres.cap");
     ASSERT_NE(damaged.get(), nullptr) << zx::LastLoadErrorText();
     EXPECT_TRUE(zx::LoadedResourceBlob(damaged.get()).empty());
     EXPECT_EQ(FindResourceW(damaged.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16)), nullptr);
@@ -174,7 +179,7 @@ TEST(Resources, ModuleWithoutResourcesFindsNone) {
 // afxres.h, a code-page pragma, designer blocks, backslashes in file names):
 // its texts arrive intact and its dialog is whole.
 TEST(Resources, VisualStudioScriptsCompileAsWritten) {
-    Loaded plugin(L"fixture_nores.ctc");
+    Loaded plugin("fixture_nores.ctc");
     ASSERT_NE(plugin.get(), nullptr) << zx::LastLoadErrorText();
     HMODULE library = GetModuleHandleW(L"libfixture_reslib.so");
     ASSERT_NE(library, nullptr);
@@ -214,7 +219,7 @@ TEST(Resources, ExecutableResourcesWithNullModule) {
 // Unloading a module invalidates what was found in it; loading it again
 // finds its resources afresh.
 TEST(Resources, UnloadedModuleHasNoResources) {
-    HMODULE module = LoadLibraryW(L"fixture_resources.cap");
+    HMODULE module = LoadLibraryW(kPlugin.c_str());
     ASSERT_NE(module, nullptr);
     ASSERT_NE(FindResourceW(module, L"#100", L"TEXT"), nullptr);
     ASSERT_TRUE(FreeLibrary(module));
@@ -224,7 +229,7 @@ TEST(Resources, UnloadedModuleHasNoResources) {
     wchar_t buffer[8];
     EXPECT_EQ(LoadStringW(module, IDS_FIXTURE_GREETING, buffer, 8), 0);
 
-    Loaded again(L"fixture_resources.cap");
+    Loaded again("fixture_resources.cap");
     ASSERT_EQ(again.get(), module);
     HRSRC text = FindResourceW(module, L"#100", L"TEXT");
     ASSERT_NE(text, nullptr);
@@ -240,7 +245,7 @@ TEST(Resources, ResourceModuleDefaultsToTheLibrary) {
     EXPECT_EQ(nameOf(AfxGetInstanceHandle()), L"libzarvexapp.so");
     EXPECT_EQ(AfxGetResourceHandle(), library);
 
-    Loaded plugin(L"fixture_resources.cap");
+    Loaded plugin("fixture_resources.cap");
     AfxSetResourceHandle(plugin.get());
     EXPECT_EQ(AfxGetResourceHandle(), plugin.get());
     EXPECT_EQ(AfxGetInstanceHandle(), library);
@@ -264,7 +269,7 @@ TEST(Resources, ConcurrentLoadsLookupsAndUnloads) {
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&failures] {
             for (int i = 0; i < 100; ++i) {
-                HMODULE module = LoadLibraryW(L"fixture_resources.cap");
+                HMODULE module = LoadLibraryW(kPlugin.c_str());
                 HRSRC text = FindResourceW(module, L"#100", L"TEXT");
                 wchar_t buffer[64];
                 if (!module || !text || bytesOf(module, text) != kDescription ||

@@ -4,6 +4,7 @@
 #include "platform/String.h"
 #include "platform/Sync.h"
 #include "platform/Threads.h"
+#include "zarvexapp/command/CallbackTargets.h"
 #include "zarvexapp/config/ZarvexConfig.h"
 #include "zarvexapp/contracts/Globals.h"
 
@@ -316,6 +317,9 @@ UWM_API_COMMAND_MESSAGE* CAPI::PostRequest(UWM_API_COMMAND_MESSAGE* msg, UINT me
     if (flags & API_FLAG_CALLBACK) {
         msg->pCallBackTarget = target;
         msg->eCallBackType = type;
+        // So that the answer reaches no page destroyed meanwhile.
+        if (type == API_CALLBACK_PAGE)
+            zx::NotePageRequest(msg, target);
     }
     // Until the worker has created its queue the post fails; retry then. A
     // request without a worker thread, or whose worker has ended, could never
