@@ -316,6 +316,12 @@ std::optional<MessageQueue::Clock::time_point> MessageQueue::NextTimerDue() {
     return NextTimerDueLocked();
 }
 
+bool MessageQueue::AwaitWorkBriefly() {
+    std::unique_lock lock(m_mutex);
+    auto work = [this] { return !m_closed && DrainableLocked(Clock::now()); };
+    return SpinFor(lock, INFINITE, work);
+}
+
 void MessageQueue::SetWaker(QueueWaker* waker) {
     std::lock_guard lock(m_mutex);
     m_waker = waker;

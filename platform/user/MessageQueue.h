@@ -86,6 +86,9 @@ public:
     // also for race checkers that cannot see Qt's own hand-over of events.
     void SynchroniseWithPosters() { std::lock_guard lock(m_mutex); }
 
+    // Looks for up to kSpinBeforeSleep for something to drain; whether there is.
+    bool AwaitWorkBriefly();
+
     void SetWaker(QueueWaker* waker);
     void ClearWaker(QueueWaker* waker);
     bool HasWaker();

@@ -1,6 +1,7 @@
 #include "zarvexapp/config/ZarvexConfig.h"
 
 #include "platform/Dialog.h"
+#include "platform/Modules.h"
 #include "platform/WideText.h"
 #include "platform/WinFormat.h"
 
@@ -48,14 +49,16 @@ CString TimeOfDayNow() {
 
 CZarvexConfig::CZarvexConfig(CDialog* pParentGui)
     : m_pParentGui(pParentGui), m_strLocalUrl(L""), m_pDebugFile(nullptr), m_sUsb(0),
-      m_ppCommsDllNames(nullptr), m_uCommsDlls(0), m_hApplicationModule(nullptr) {}
+      m_ppCommsDllNames(nullptr), m_uCommsDlls(0), m_ppTunerModuleDllNames(nullptr),
+      m_uTunerModuleDlls(0), m_hTunerModule(nullptr), m_ppPlatformDllNames(nullptr),
+      m_uPlatformDlls(0), m_hPlatformModule(nullptr), m_hApplicationModule(nullptr) {}
 
 CZarvexConfig::~CZarvexConfig() {
-    for (unsigned int i = 0; i < m_uCommsDlls; ++i)
-        delete m_ppCommsDllNames[i];
-    delete[] m_ppCommsDllNames;
-    m_ppCommsDllNames = nullptr;
-    m_uCommsDlls = 0;
+    UnloadTunerModuleDll();
+    UnloadPlatformDll();
+    FreeTable(m_ppCommsDllNames, m_uCommsDlls);
+    FreeTable(m_ppTunerModuleDllNames, m_uTunerModuleDlls);
+    FreeTable(m_ppPlatformDllNames, m_uPlatformDlls);
 
     if (FILE* file = zx::LogStream(m_pDebugFile).exchange(nullptr)) {
         const std::string line = zx::WideToUtf8(L"\nLog file closed " + zx::CTimeNow() + L"\n");
@@ -72,21 +75,53 @@ CDialog* CZarvexConfig::GetParentGui() {
 
 // ---- Communications table ----------------------------------------------------
 
-void CZarvexConfig::AddCommsDll(unsigned int uIndex, const wchar_t* pName) {
+bool CZarvexConfig::GrowTable(CString**& table, unsigned int& size, unsigned int uIndex) {
     if (uIndex == 0xFFFFFFFFu)
-        return; // "no index": a table of 2^32 entries is never meant
-    if (uIndex >= m_uCommsDlls) {
+        return false; // "no index": a table of 2^32 entries is never meant
+    if (uIndex >= size) {
         auto** grown = new CString*[uIndex + 1]();
-        for (unsigned int i = 0; i < m_uCommsDlls; ++i)
-            grown[i] = m_ppCommsDllNames[i];
-        delete[] m_ppCommsDllNames;
-        m_ppCommsDllNames = grown;
-        m_uCommsDlls = uIndex + 1;
+        for (unsigned int i = 0; i < size; ++i)
+            grown[i] = table[i];
+        delete[] table;
+        table = grown;
+        size = uIndex + 1;
     }
-    if (pName) {
-        delete m_ppCommsDllNames[uIndex];
-        m_ppCommsDllNames[uIndex] = new CString(pName);
+    return true;
+}
+
+void CZarvexConfig::AddToTable(CString**& table, unsigned int& size, unsigned int uIndex,
+                               const wchar_t* pName) {
+    if (GrowTable(table, size, uIndex) && pName) {
+        delete table[uIndex];
+        table[uIndex] = new CString(pName);
     }
+}
+
+void CZarvexConfig::FreeTable(CString**& table, unsigned int& size) {
+    for (unsigned int i = 0; i < size; ++i)
+        delete table[i];
+    delete[] table;
+    table = nullptr;
+    size = 0;
+}
+
+void CZarvexConfig::ReleaseModule(HMODULE& module) {
+    if (module) {
+        FreeLibrary(module);
+        module = nullptr;
+    }
+}
+
+bool CZarvexConfig::ReloadModule(HMODULE& module, const CString* name) {
+    if (!name)
+        return false;
+    ReleaseModule(module);
+    module = LoadLibraryW(*name);
+    return module != nullptr;
+}
+
+void CZarvexConfig::AddCommsDll(unsigned int uIndex, const wchar_t* pName) {
+    AddToTable(m_ppCommsDllNames, m_uCommsDlls, uIndex, pName);
 }
 
 CString* CZarvexConfig::GetCommsDllName(unsigned int uIndex) {
@@ -95,6 +130,57 @@ CString* CZarvexConfig::GetCommsDllName(unsigned int uIndex) {
 
 bool CZarvexConfig::IsCommsDllSupported(unsigned int uIndex) {
     return GetCommsDllName(uIndex) != nullptr;
+}
+
+// ---- Tuner-module and target-platform tables ------------------------------------------
+
+void CZarvexConfig::AddTunerModuleDll(unsigned int uIndex, const wchar_t* pName) {
+    AddToTable(m_ppTunerModuleDllNames, m_uTunerModuleDlls, uIndex, pName);
+}
+
+CString* CZarvexConfig::GetTunerModuleDllName(unsigned int uIndex) {
+    return GrowTable(m_ppTunerModuleDllNames, m_uTunerModuleDlls, uIndex)
+               ? m_ppTunerModuleDllNames[uIndex]
+               : nullptr;
+}
+
+bool CZarvexConfig::IsTunerModuleDllSupported(unsigned int uIndex) {
+    return GetTunerModuleDllName(uIndex) != nullptr;
+}
+
+unsigned int CZarvexConfig::GetNumberOfTunerModules() {
+    return m_uTunerModuleDlls;
+}
+
+bool CZarvexConfig::LoadTunerModuleDll(unsigned int uIndex) {
+    if (uIndex >= m_uTunerModuleDlls)
+        return false;
+    return ReloadModule(m_hTunerModule, m_ppTunerModuleDllNames[uIndex]);
+}
+
+void CZarvexConfig::UnloadTunerModuleDll() {
+    ReleaseModule(m_hTunerModule);
+}
+
+void CZarvexConfig::AddPlatformDll(unsigned int uIndex, const wchar_t* pName) {
+    AddToTable(m_ppPlatformDllNames, m_uPlatformDlls, uIndex, pName);
+}
+
+CString* CZarvexConfig::GetPlatformDllName(unsigned int uIndex) {
+    return GrowTable(m_ppPlatformDllNames, m_uPlatformDlls, uIndex) ? m_ppPlatformDllNames[uIndex]
+                                                                    : nullptr;
+}
+
+bool CZarvexConfig::IsPlatformDllSupported(unsigned int uIndex) {
+    return GetPlatformDllName(uIndex) != nullptr;
+}
+
+bool CZarvexConfig::LoadPlatformDll(unsigned int uIndex) {
+    return ReloadModule(m_hPlatformModule, GetPlatformDllName(uIndex));
+}
+
+void CZarvexConfig::UnloadPlatformDll() {
+    ReleaseModule(m_hPlatformModule);
 }
 
 // ---- Loaded application ----------------------------------------------------------

@@ -123,6 +123,25 @@ public:
     CString* GetCommsDllName(unsigned int uIndex);
     bool IsCommsDllSupported(unsigned int uIndex);
 
+    // ---- Tuner-module and target-platform tables -----------------------------------
+    // Entry uIndex: the file of the plug-in that declared that index, or null.
+    // A query at or beyond the size grows the table to uIndex + 1 (null)
+    // entries first.
+    CString* GetTunerModuleDllName(unsigned int uIndex);
+    bool IsTunerModuleDllSupported(unsigned int uIndex);
+    unsigned int GetNumberOfTunerModules();
+    // Releases the tuner module loaded (one at a time), then loads entry
+    // uIndex, whose object registers in g_pTunerModuleBase. False for an
+    // index outside the table (no growth) or a null entry.
+    bool LoadTunerModuleDll(unsigned int uIndex);
+    void UnloadTunerModuleDll();
+    CString* GetPlatformDllName(unsigned int uIndex);
+    bool IsPlatformDllSupported(unsigned int uIndex);
+    // As LoadTunerModuleDll for platform modules (g_pTargetPlatform), but an
+    // index beyond the table grows it first.
+    bool LoadPlatformDll(unsigned int uIndex);
+    void UnloadPlatformDll();
+
     // ---- Loaded application ----------------------------------------------------
     CString GetApplicationShortTitle();
     // A 16-bit value the application keeps here (CZarvexAppBase::SetUsb).
@@ -132,6 +151,9 @@ protected:
     // Records pName (null: records nothing) at uIndex, growing the table to
     // uIndex + 1 entries when needed; a later declaration of an index wins.
     void AddCommsDll(unsigned int uIndex, const wchar_t* pName);
+    // The same for the tuner-module and target-platform tables.
+    void AddTunerModuleDll(unsigned int uIndex, const wchar_t* pName);
+    void AddPlatformDll(unsigned int uIndex, const wchar_t* pName);
 
     CDialog* m_pParentGui;
     CString m_strLocalUrl;
@@ -139,6 +161,12 @@ protected:
     short m_sUsb;
     CString** m_ppCommsDllNames; // m_uCommsDlls entries, each owned or null
     unsigned int m_uCommsDlls;
+    CString** m_ppTunerModuleDllNames; // m_uTunerModuleDlls entries, each owned or null
+    unsigned int m_uTunerModuleDlls;
+    HMODULE m_hTunerModule;         // the tuner module loaded, null when none
+    CString** m_ppPlatformDllNames; // m_uPlatformDlls entries, each owned or null
+    unsigned int m_uPlatformDlls;
+    HMODULE m_hPlatformModule;    // the platform module loaded, null when none
     HMODULE m_hApplicationModule; // the loaded application plug-in, null when none
     CString m_strApplicationShortTitle;
 
@@ -163,6 +191,15 @@ private:
     friend class CZarvexAppBase;
 
     void SetUsb(short sUsb);
+    // Grows a plug-in table to uIndex + 1 entries (new ones null) unless it
+    // is that large; false for the index that means "none".
+    static bool GrowTable(CString**& table, unsigned int& size, unsigned int uIndex);
+    static void AddToTable(CString**& table, unsigned int& size, unsigned int uIndex,
+                           const wchar_t* pName);
+    static void FreeTable(CString**& table, unsigned int& size);
+    static void ReleaseModule(HMODULE& module);
+    // Releases `module` (when loaded) and loads `name` in its place.
+    static bool ReloadModule(HMODULE& module, const CString* name);
     void WriteToLog(const std::wstring& text);
     // Control uId's rectangle in the host dialog's client coordinates, into
     // *place (allocated on first use).
