@@ -27,11 +27,11 @@ constexpr Elf64_Half kMachine = EM_AARCH64;
 #endif
 
 // [offset, offset + size) lies inside a file of fileSize bytes.
-bool inside(std::uint64_t offset, std::uint64_t size, std::uint64_t fileSize) {
+bool Inside(std::uint64_t offset, std::uint64_t size, std::uint64_t fileSize) {
     return offset <= fileSize && size <= fileSize - offset;
 }
 
-bool readHeader(const ElfSource& file, Elf64_Ehdr& eh) {
+bool ReadHeader(const ElfSource& file, Elf64_Ehdr& eh) {
     if (file.size() < sizeof(Elf64_Ehdr) || !file.read(0, &eh, sizeof eh))
         return false;
     return std::memcmp(eh.e_ident, ELFMAG, SELFMAG) == 0 && eh.e_ident[EI_CLASS] == ELFCLASS64 &&
@@ -39,30 +39,30 @@ bool readHeader(const ElfSource& file, Elf64_Ehdr& eh) {
            eh.e_ehsize >= sizeof(Elf64_Ehdr);
 }
 
-bool readSection(const ElfSource& file, const Elf64_Ehdr& eh, std::uint64_t index, Elf64_Shdr& sh) {
+bool ReadSection(const ElfSource& file, const Elf64_Ehdr& eh, std::uint64_t index, Elf64_Shdr& sh) {
     return file.read(eh.e_shoff + index * sizeof(Elf64_Shdr), &sh, sizeof sh);
 }
 
 // The section header table, with the extended numbering of files that have
 // more than 0xff00 sections. Nothing when it does not lie inside the file.
-bool sectionTable(const ElfSource& file, const Elf64_Ehdr& eh, std::uint64_t& count,
+bool SectionTable(const ElfSource& file, const Elf64_Ehdr& eh, std::uint64_t& count,
                   std::uint64_t& stringsIndex) {
     if (eh.e_shoff == 0 || eh.e_shentsize != sizeof(Elf64_Shdr))
         return false;
-    if (!inside(eh.e_shoff, sizeof(Elf64_Shdr), file.size()))
+    if (!Inside(eh.e_shoff, sizeof(Elf64_Shdr), file.size()))
         return false;
     Elf64_Shdr first{};
-    if (!readSection(file, eh, 0, first))
+    if (!ReadSection(file, eh, 0, first))
         return false;
     count = eh.e_shnum != 0 ? eh.e_shnum : first.sh_size;
     stringsIndex = eh.e_shstrndx != SHN_XINDEX ? eh.e_shstrndx : first.sh_link;
     return count != 0 && count <= kMaxSections &&
-           inside(eh.e_shoff, count * sizeof(Elf64_Shdr), file.size()) && stringsIndex < count;
+           Inside(eh.e_shoff, count * sizeof(Elf64_Shdr), file.size()) && stringsIndex < count;
 }
 
-bool readContent(const ElfSource& file, const Elf64_Shdr& sh, std::vector<BYTE>& out) {
+bool ReadContent(const ElfSource& file, const Elf64_Shdr& sh, std::vector<BYTE>& out) {
     if (sh.sh_type == SHT_NOBITS || sh.sh_size > kMaxElfReadSize ||
-        !inside(sh.sh_offset, sh.sh_size, file.size()))
+        !Inside(sh.sh_offset, sh.sh_size, file.size()))
         return false;
     out.resize(static_cast<size_t>(sh.sh_size));
     return out.empty() || file.read(sh.sh_offset, out.data(), out.size());
@@ -98,7 +98,7 @@ ElfFileSource::~ElfFileSource() {
 }
 
 bool ElfFileSource::read(std::uint64_t offset, void* buffer, size_t n) const {
-    if (m_status != ElfStatus::Ok || !inside(offset, n, m_size))
+    if (m_status != ElfStatus::Ok || !Inside(offset, n, m_size))
         return false;
     auto* out = static_cast<char*>(buffer);
     while (n > 0) {
@@ -115,7 +115,7 @@ bool ElfFileSource::read(std::uint64_t offset, void* buffer, size_t n) const {
 }
 
 bool ElfMemorySource::read(std::uint64_t offset, void* buffer, size_t n) const {
-    if (!inside(offset, n, m_bytes.size()))
+    if (!Inside(offset, n, m_bytes.size()))
         return false;
     if (n > 0)
         std::memcpy(buffer, m_bytes.data() + offset, n);
@@ -125,30 +125,30 @@ bool ElfMemorySource::read(std::uint64_t offset, void* buffer, size_t n) const {
 ElfStatus ReadElfSection(const ElfSource& file, std::string_view name, std::vector<BYTE>& content) {
     content.clear();
     Elf64_Ehdr eh{};
-    if (!readHeader(file, eh))
+    if (!ReadHeader(file, eh))
         return ElfStatus::NotElf;
     if (eh.e_shoff == 0 && eh.e_shnum == 0)
         return ElfStatus::NoResources; // stripped of its section headers
     std::uint64_t count = 0;
     std::uint64_t stringsIndex = 0;
-    if (!sectionTable(file, eh, count, stringsIndex))
+    if (!SectionTable(file, eh, count, stringsIndex))
         return ElfStatus::Damaged;
     Elf64_Shdr stringsHeader{};
     std::vector<BYTE> names;
-    if (!readSection(file, eh, stringsIndex, stringsHeader) ||
-        stringsHeader.sh_type != SHT_STRTAB || !readContent(file, stringsHeader, names))
+    if (!ReadSection(file, eh, stringsIndex, stringsHeader) ||
+        stringsHeader.sh_type != SHT_STRTAB || !ReadContent(file, stringsHeader, names))
         return ElfStatus::Damaged;
 
     for (std::uint64_t i = 1; i < count; ++i) {
         Elf64_Shdr sh{};
-        if (!readSection(file, eh, i, sh))
+        if (!ReadSection(file, eh, i, sh))
             return ElfStatus::Damaged;
         // The name and its terminating zero.
         if (sh.sh_name >= names.size() || names.size() - sh.sh_name <= name.size() ||
             std::memcmp(names.data() + sh.sh_name, name.data(), name.size()) != 0 ||
             names[sh.sh_name + name.size()] != 0)
             continue;
-        if (sh.sh_type != SHT_PROGBITS || !readContent(file, sh, content)) {
+        if (sh.sh_type != SHT_PROGBITS || !ReadContent(file, sh, content)) {
             content.clear();
             return ElfStatus::Damaged;
         }
@@ -159,17 +159,17 @@ ElfStatus ReadElfSection(const ElfSource& file, std::string_view name, std::vect
 
 ElfStatus CheckLoadableElf(const ElfSource& file) {
     Elf64_Ehdr eh{};
-    if (!readHeader(file, eh) || eh.e_type != ET_DYN || eh.e_machine != kMachine)
+    if (!ReadHeader(file, eh) || eh.e_type != ET_DYN || eh.e_machine != kMachine)
         return ElfStatus::NotElf;
     if (eh.e_phentsize != sizeof(Elf64_Phdr) || eh.e_phnum == 0 || eh.e_phnum == PN_XNUM ||
-        !inside(eh.e_phoff, std::uint64_t{eh.e_phnum} * sizeof(Elf64_Phdr), file.size()))
+        !Inside(eh.e_phoff, std::uint64_t{eh.e_phnum} * sizeof(Elf64_Phdr), file.size()))
         return ElfStatus::Damaged;
     // The loader does not read section headers, but a file whose table
     // lies past its end has been cut short: whatever else it lost, it is
     // not the module it claims to be.
     if (eh.e_shoff != 0 &&
         (eh.e_shentsize != sizeof(Elf64_Shdr) ||
-         !inside(eh.e_shoff, std::uint64_t{eh.e_shnum} * sizeof(Elf64_Shdr), file.size())))
+         !Inside(eh.e_shoff, std::uint64_t{eh.e_shnum} * sizeof(Elf64_Shdr), file.size())))
         return ElfStatus::Damaged;
     bool anyLoad = false;
     for (Elf64_Half i = 0; i < eh.e_phnum; ++i) {
@@ -182,7 +182,7 @@ ElfStatus CheckLoadableElf(const ElfSource& file) {
             continue;
         // The loader maps these bytes and relocates into them: bytes past
         // the end of the file would fault the process, not fail the load.
-        if (!inside(ph.p_offset, ph.p_filesz, file.size()) || ph.p_filesz > ph.p_memsz)
+        if (!Inside(ph.p_offset, ph.p_filesz, file.size()) || ph.p_filesz > ph.p_memsz)
             return ElfStatus::Damaged;
         anyLoad = anyLoad || ph.p_type == PT_LOAD;
     }

@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 
+#include "platform/KernelLog.h"
 #include "platform/LastError.h"
 
 #include <QChar>
@@ -23,6 +24,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+Q_LOGGING_CATEGORY(lcFiles, "zx.kernel.files")
 
 namespace {
 
@@ -148,8 +151,8 @@ std::string PrivateTempFolder() {
     std::string pattern = Join(base, "zarvex-" + uid + "-XXXXXX");
     if (!mkdtemp(pattern.data()))
         return {};
-    qWarning("Temporary folder %s is not private to this user; using %s instead",
-             candidates.back().c_str(), pattern.c_str());
+    qCWarning(lcFiles, "Temporary folder %s is not private to this user; using %s instead",
+              candidates.back().c_str(), pattern.c_str());
     fallback = pattern;
     return fallback;
 }

@@ -1,6 +1,7 @@
 #include "platform/Modules.h"
 
 #include "platform/ElfFile.h"
+#include "platform/KernelLog.h"
 #include "platform/LastError.h"
 #include "platform/Threads.h"
 #include "platform/WideText.h"
@@ -19,6 +20,8 @@
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
+
+Q_LOGGING_CATEGORY(lcModules, "zx.kernel.modules")
 
 namespace {
 
@@ -50,11 +53,11 @@ ModuleTable& Table() {
 
 thread_local std::string t_loadError;
 
-HMODULE toHandle(ModuleRecord* record) {
+HMODULE ToHandle(ModuleRecord* record) {
     return reinterpret_cast<HMODULE>(record);
 }
 
-std::string executablePath() {
+std::string ExecutablePath() {
     std::string buffer(PATH_MAX, '\0');
     for (;;) {
         const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
@@ -68,20 +71,20 @@ std::string executablePath() {
     }
 }
 
-link_map* mapOf(void* handle) {
+link_map* MapOf(void* handle) {
     link_map* map = nullptr;
     if (!handle || ::dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0)
         return nullptr;
     return map;
 }
 
-link_map* mainMap() {
-    static link_map* const map = mapOf(::dlopen(nullptr, RTLD_LAZY));
+link_map* MainMap() {
+    static link_map* const map = MapOf(::dlopen(nullptr, RTLD_LAZY));
     return map;
 }
 
 // The link map of the module containing the address.
-link_map* mapContaining(const void* address) {
+link_map* MapContaining(const void* address) {
     Dl_info info{};
     link_map* map = nullptr;
     if (!address || !::dladdr1(address, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP))
@@ -89,13 +92,13 @@ link_map* mapContaining(const void* address) {
     return map;
 }
 
-ModuleRecord* processRecord() {
+ModuleRecord* ProcessRecord() {
     ModuleTable& table = Table();
     std::lock_guard lock(table.mutex);
     if (!table.process) {
         auto record = std::make_unique<ModuleRecord>();
         record->process = true;
-        record->path = zx::Utf8ToWide(executablePath());
+        record->path = zx::Utf8ToWide(ExecutablePath());
         table.process = record.get();
         table.valid.insert(record.get());
         table.byName.emplace(std::string(), std::move(record));
@@ -104,11 +107,11 @@ ModuleRecord* processRecord() {
 }
 
 // The record of a loaded module, made on first sight.
-ModuleRecord* recordFor(link_map* map) {
+ModuleRecord* RecordFor(link_map* map) {
     if (!map)
         return nullptr;
-    if (map == mainMap())
-        return processRecord();
+    if (map == MainMap())
+        return ProcessRecord();
     if (!map->l_name || !*map->l_name)
         return nullptr;
     const std::string name = map->l_name;
@@ -125,7 +128,7 @@ ModuleRecord* recordFor(link_map* map) {
     return it->second.get();
 }
 
-ModuleRecord* findRecord(HMODULE module) {
+ModuleRecord* FindRecord(HMODULE module) {
     auto* record = reinterpret_cast<ModuleRecord*>(module);
     ModuleTable& table = Table();
     std::lock_guard lock(table.mutex);
@@ -137,7 +140,7 @@ ModuleRecord* findRecord(HMODULE module) {
 class Pinned {
 public:
     explicit Pinned(HMODULE module) {
-        ModuleRecord* record = module ? findRecord(module) : processRecord();
+        ModuleRecord* record = module ? FindRecord(module) : ProcessRecord();
         if (!record)
             return;
         if (record->process) {
@@ -158,7 +161,7 @@ public:
             if (!m_handle)
                 ::dlerror(); // not loaded: no error to keep
         }
-        m_map = mapOf(m_handle);
+        m_map = MapOf(m_handle);
         m_record = m_map ? record : nullptr;
     }
     ~Pinned() {
@@ -181,7 +184,7 @@ private:
 
 // Whether [address, address + size) lies in a readable loaded segment of
 // the module.
-bool insideLoadedSegment(link_map* map, const void* address, size_t size) {
+bool InsideLoadedSegment(link_map* map, const void* address, size_t size) {
     struct Query {
         link_map* map;
         std::uintptr_t begin;
@@ -211,15 +214,15 @@ bool insideLoadedSegment(link_map* map, const void* address, size_t size) {
 }
 
 // Whether a thread created through CreateThread still runs code of the module.
-bool runsLiveThread(link_map* map) {
+bool RunsLiveThread(link_map* map) {
     for (void* entry : zx::LiveThreadEntryPoints()) {
-        if (mapContaining(entry) == map)
+        if (MapContaining(entry) == map)
             return true;
     }
     return false;
 }
 
-DWORD copyPath(const std::wstring& path, wchar_t* buffer, DWORD size) {
+DWORD CopyPath(const std::wstring& path, wchar_t* buffer, DWORD size) {
     if (size == 0 || !buffer) {
         SetLastError(size == 0 ? ERROR_INSUFFICIENT_BUFFER : ERROR_INVALID_PARAMETER);
         return 0;
@@ -235,7 +238,7 @@ DWORD copyPath(const std::wstring& path, wchar_t* buffer, DWORD size) {
     return size;
 }
 
-std::string baseName(const std::string& path) {
+std::string BaseName(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
@@ -292,7 +295,7 @@ HMODULE LoadLibraryW(const wchar_t* fileName) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
-    ModuleRecord* record = recordFor(mapOf(handle));
+    ModuleRecord* record = RecordFor(MapOf(handle));
     if (!record) {
         ::dlclose(handle);
         t_loadError = path + ": loaded without a name";
@@ -302,11 +305,11 @@ HMODULE LoadLibraryW(const wchar_t* fileName) {
     std::lock_guard lock(Table().mutex);
     record->handle = handle;
     ++record->refs;
-    return toHandle(record);
+    return ToHandle(record);
 }
 
 BOOL FreeLibrary(HMODULE module) {
-    ModuleRecord* record = findRecord(module);
+    ModuleRecord* record = FindRecord(module);
     void* handle = nullptr;
     bool last = false;
     std::wstring path;
@@ -322,11 +325,11 @@ BOOL FreeLibrary(HMODULE module) {
             record->handle = nullptr;
         path = record->path;
     }
-    if (last && runsLiveThread(mapOf(handle))) {
+    if (last && RunsLiveThread(MapOf(handle))) {
         // Unmapping code that a thread runs would crash the process; the
         // module's reference is kept for the rest of the run instead.
-        qWarning("FreeLibrary: %s stays loaded: a running thread executes its code",
-                 zx::WideToUtf8(path).c_str());
+        qCWarning(lcModules, "FreeLibrary: %s stays loaded: a running thread executes its code",
+                  zx::WideToUtf8(path).c_str());
         return TRUE;
     }
     ::dlclose(handle);
@@ -336,7 +339,7 @@ BOOL FreeLibrary(HMODULE module) {
 DWORD GetModuleFileNameW(HMODULE module, wchar_t* buffer, DWORD size) {
     std::wstring path;
     if (!module) {
-        path = processRecord()->path;
+        path = ProcessRecord()->path;
     } else {
         Pinned pinned(module);
         if (!pinned) {
@@ -346,7 +349,7 @@ DWORD GetModuleFileNameW(HMODULE module, wchar_t* buffer, DWORD size) {
         std::lock_guard lock(Table().mutex);
         path = pinned.record()->path;
     }
-    return copyPath(path, buffer, size);
+    return CopyPath(path, buffer, size);
 }
 
 FARPROC GetProcAddress(HMODULE module, const char* name) {
@@ -362,7 +365,7 @@ FARPROC GetProcAddress(HMODULE module, const char* name) {
     }
     // dlsym also searches the libraries the module depends on.
     void* symbol = ::dlsym(pinned.handle(), name);
-    if (!symbol || mapContaining(symbol) != pinned.map()) {
+    if (!symbol || MapContaining(symbol) != pinned.map()) {
         ::dlerror();
         SetLastError(ERROR_PROC_NOT_FOUND);
         return nullptr;
@@ -372,14 +375,14 @@ FARPROC GetProcAddress(HMODULE module, const char* name) {
 
 HMODULE GetModuleHandleW(const wchar_t* moduleName) {
     if (!moduleName)
-        return toHandle(processRecord());
+        return ToHandle(ProcessRecord());
     const std::string name = zx::WideToUtf8(moduleName);
     std::vector<std::string> candidates;
     if (name.find('/') != std::string::npos) {
         candidates.push_back(name);
     } else if (!name.empty()) {
-        if (name == baseName(executablePath()))
-            return toHandle(processRecord());
+        if (name == BaseName(ExecutablePath()))
+            return ToHandle(ProcessRecord());
         candidates.push_back(zx::ExecutableFolder() + name);
         // Then the modules already loaded under that file name, wherever from.
         struct Search {
@@ -389,7 +392,7 @@ HMODULE GetModuleHandleW(const wchar_t* moduleName) {
         ::dl_iterate_phdr(
             [](dl_phdr_info* info, size_t, void* data) -> int {
                 auto* s = static_cast<Search*>(data);
-                if (info->dlpi_name && *info->dlpi_name && baseName(info->dlpi_name) == s->name)
+                if (info->dlpi_name && *info->dlpi_name && BaseName(info->dlpi_name) == s->name)
                     s->found->push_back(info->dlpi_name);
                 return 0;
             },
@@ -405,10 +408,10 @@ HMODULE GetModuleHandleW(const wchar_t* moduleName) {
             ::dlerror();
             continue;
         }
-        ModuleRecord* record = recordFor(mapOf(handle));
+        ModuleRecord* record = RecordFor(MapOf(handle));
         ::dlclose(handle);
         if (record)
-            return toHandle(record);
+            return ToHandle(record);
     }
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
@@ -417,8 +420,8 @@ HMODULE GetModuleHandleW(const wchar_t* moduleName) {
 namespace zx {
 
 HMODULE ModuleFromAddress(const void* address) {
-    if (ModuleRecord* record = recordFor(mapContaining(address)))
-        return toHandle(record);
+    if (ModuleRecord* record = RecordFor(MapContaining(address)))
+        return ToHandle(record);
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
 }
@@ -434,7 +437,7 @@ std::span<const BYTE> ModuleResourceSymbol(HMODULE module) {
     }
     // A module without resources would otherwise be given those of a
     // library it links, found through dlsym's search of its dependencies.
-    if (mapContaining(symbol) != pinned.map())
+    if (MapContaining(symbol) != pinned.map())
         return {};
     Dl_info info{};
     ElfW(Sym)* entry = nullptr;
@@ -442,14 +445,14 @@ std::span<const BYTE> ModuleResourceSymbol(HMODULE module) {
         info.dli_saddr != symbol)
         return {};
     const size_t size = entry->st_size;
-    if (size < 8 || !insideLoadedSegment(pinned.map(), symbol, size))
+    if (size < 8 || !InsideLoadedSegment(pinned.map(), symbol, size))
         return {};
     return {static_cast<const BYTE*>(symbol), size};
 }
 
 std::string ExecutableFolder() {
     static const std::string folder = [] {
-        std::string path = executablePath();
+        std::string path = ExecutablePath();
         return path.substr(0, path.rfind('/') + 1);
     }();
     return folder;

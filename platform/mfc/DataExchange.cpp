@@ -1,14 +1,15 @@
 #include "platform/DataExchange.h"
 
 #include "platform/ControlMessages.h"
+#include "platform/MfcLog.h"
 #include "platform/Wnd.h"
 
-#include <cstdio>
+Q_LOGGING_CATEGORY(lcDataExchange, "zx.mfc.ddx")
 
 HWND CDataExchange::PrepareCtrl(int nIDC) {
     HWND control = m_pDlgWnd ? ::GetDlgItem(m_pDlgWnd->GetSafeHwnd(), nIDC) : nullptr;
     if (!control) {
-        std::fprintf(stderr, "Data exchange: the dialog has no control %d\n", nIDC);
+        qCWarning(lcDataExchange, "Data exchange: the dialog has no control %d", nIDC);
         Fail();
     }
     m_idLastControl = control;
@@ -24,7 +25,7 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
         return;
     HWND control = pDX->PrepareCtrl(nIDC);
     if (!rControl.SubclassWindow(control)) {
-        std::fprintf(stderr, "Data exchange: control %d already has an object\n", nIDC);
+        qCWarning(lcDataExchange, "Data exchange: control %d already has an object", nIDC);
         pDX->Fail();
     }
 }

@@ -2,6 +2,7 @@
 
 #include "platform/DialogBuilder.h"
 #include "platform/FontRegistry.h"
+#include "platform/MfcLog.h"
 #include "platform/Resources.h"
 #include "platform/rc/zxres.h"
 
@@ -11,9 +12,10 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <cstdio>
 #include <span>
 #include <vector>
+
+Q_LOGGING_CATEGORY(lcDialogs, "zx.mfc.dialogs")
 
 namespace {
 
@@ -144,10 +146,11 @@ std::optional<zx::DialogTemplate> CDialog::LoadDialogTemplate() const {
             return dlg;
     }
     if (IS_INTRESOURCE(m_lpszTemplateName))
-        std::fprintf(stderr, "Dialog template %u not found or damaged\n",
-                     static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(m_lpszTemplateName)));
+        qCWarning(lcDialogs, "Dialog template %u not found or damaged",
+                  static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(m_lpszTemplateName)));
     else
-        std::fprintf(stderr, "Dialog template %ls not found or damaged\n", m_lpszTemplateName);
+        qCWarning(lcDialogs, "Dialog template %s not found or damaged",
+                  qUtf8Printable(QString::fromWCharArray(m_lpszTemplateName)));
     return std::nullopt;
 }
 
@@ -217,8 +220,8 @@ BOOL CDialog::CreateFromTemplate(const zx::DialogTemplate& dlg, CWnd* pParentWnd
         const zx::DialogItem& item = dlg.items[i];
         if (!zx::CreateControlHandle(controls[i], item.className(), item.style, item.exStyle,
                                      static_cast<int>(item.id)))
-            std::fprintf(stderr, "Dialog control %u could not be made\n",
-                         static_cast<unsigned>(item.id));
+            qCWarning(lcDialogs, "Dialog control %u could not be made",
+                      static_cast<unsigned>(item.id));
     }
     for (const zx::DialogItem& item : dlg.items) {
         if (item.kind() == zx::DialogItemClass::Button &&

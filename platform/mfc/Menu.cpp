@@ -39,30 +39,30 @@ struct MenuTable {
     std::uintptr_t next = 1;
 };
 
-MenuTable& table() {
+MenuTable& Table() {
     static auto* t = new MenuTable;
     return *t;
 }
 
-PopupMenuHook& hook() {
+PopupMenuHook& Hook() {
     static PopupMenuHook h;
     return h;
 }
 
 // Call with the lock held.
-HMENU newMenu(MenuTable& t, bool bar) {
+HMENU NewMenu(MenuTable& t, bool bar) {
     const std::uintptr_t handle = (t.next++ << 4) | 0x9;
     t.menus[handle].bar = bar;
     return reinterpret_cast<HMENU>(handle);
 }
 
-MenuNode* find(MenuTable& t, HMENU menu) {
+MenuNode* Find(MenuTable& t, HMENU menu) {
     const auto it = t.menus.find(reinterpret_cast<std::uintptr_t>(menu));
     return it == t.menus.end() ? nullptr : &it->second;
 }
 
-void destroy(MenuTable& t, HMENU menu, int depth) {
-    MenuNode* node = find(t, menu);
+void Destroy(MenuTable& t, HMENU menu, int depth) {
+    MenuNode* node = Find(t, menu);
     if (!node || depth > 64)
         return;
     std::vector<HMENU> popups;
@@ -72,10 +72,10 @@ void destroy(MenuTable& t, HMENU menu, int depth) {
     }
     t.menus.erase(reinterpret_cast<std::uintptr_t>(menu));
     for (HMENU popup : popups)
-        destroy(t, popup, depth + 1);
+        Destroy(t, popup, depth + 1);
 }
 
-void build(MenuTable& t, HMENU menu, const std::vector<MenuItem>& items) {
+void Build(MenuTable& t, HMENU menu, const std::vector<MenuItem>& items) {
     for (const MenuItem& src : items) {
         Item item;
         item.text = src.text;
@@ -84,18 +84,18 @@ void build(MenuTable& t, HMENU menu, const std::vector<MenuItem>& items) {
                      ((src.state & MFS_CHECKED) ? MF_CHECKED : 0) |
                      ((src.state & MFS_DEFAULT) ? MF_DEFAULT : 0);
         if (src.popup) {
-            item.popup = newMenu(t, false);
-            build(t, item.popup, src.children);
+            item.popup = NewMenu(t, false);
+            Build(t, item.popup, src.children);
         } else {
             item.id = src.id;
         }
-        find(t, menu)->items.push_back(std::move(item));
+        Find(t, menu)->items.push_back(std::move(item));
     }
 }
 
 // The item named by position or command (searching pop-ups for commands).
-Item* locate(MenuTable& t, HMENU menu, UINT item, UINT flags, int depth = 0) {
-    MenuNode* node = find(t, menu);
+Item* Locate(MenuTable& t, HMENU menu, UINT item, UINT flags, int depth = 0) {
+    MenuNode* node = Find(t, menu);
     if (!node || depth > 64)
         return nullptr;
     if (flags & MF_BYPOSITION)
@@ -106,7 +106,7 @@ Item* locate(MenuTable& t, HMENU menu, UINT item, UINT flags, int depth = 0) {
     }
     for (Item& entry : node->items) {
         if (entry.popup) {
-            if (Item* found = locate(t, entry.popup, item, flags, depth + 1))
+            if (Item* found = Locate(t, entry.popup, item, flags, depth + 1))
                 return found;
         }
     }
@@ -115,8 +115,8 @@ Item* locate(MenuTable& t, HMENU menu, UINT item, UINT flags, int depth = 0) {
 
 // Windows marks accelerators with '&' and separates a shortcut with a tab;
 // Qt reads both the same way.
-void fill(MenuTable& t, QMenu& qmenu, HMENU menu, int depth) {
-    const MenuNode* node = find(t, menu);
+void Fill(MenuTable& t, QMenu& qmenu, HMENU menu, int depth) {
+    const MenuNode* node = Find(t, menu);
     if (!node || depth > 64)
         return;
     for (const Item& item : node->items) {
@@ -124,7 +124,7 @@ void fill(MenuTable& t, QMenu& qmenu, HMENU menu, int depth) {
             qmenu.addSeparator();
         } else if (item.popup) {
             QMenu* sub = qmenu.addMenu(QString::fromStdWString(item.text));
-            fill(t, *sub, item.popup, depth + 1);
+            Fill(t, *sub, item.popup, depth + 1);
             sub->setEnabled((item.state & (MF_GRAYED | MF_DISABLED)) == 0);
         } else {
             QAction* action = qmenu.addAction(QString::fromStdWString(item.text));
@@ -138,7 +138,7 @@ void fill(MenuTable& t, QMenu& qmenu, HMENU menu, int depth) {
     }
 }
 
-HMENU loadFrom(HINSTANCE module, LPCWSTR name) {
+HMENU LoadFrom(HINSTANCE module, LPCWSTR name) {
     HRSRC res = FindResourceW(module, name, MAKEINTRESOURCEW(kRtMenu));
     if (!res)
         return nullptr;
@@ -149,18 +149,18 @@ HMENU loadFrom(HINSTANCE module, LPCWSTR name) {
     const auto parsed = ParseMenuTemplate({data, size});
     if (!parsed)
         return nullptr;
-    MenuTable& t = table();
+    MenuTable& t = Table();
     std::lock_guard lock(t.mutex);
-    HMENU menu = newMenu(t, true);
-    build(t, menu, parsed->items);
+    HMENU menu = NewMenu(t, true);
+    Build(t, menu, parsed->items);
     return menu;
 }
 
 } // namespace
 
 PopupMenuHook SetPopupMenuHook(PopupMenuHook newHook) {
-    PopupMenuHook previous = std::move(hook());
-    hook() = std::move(newHook);
+    PopupMenuHook previous = std::move(Hook());
+    Hook() = std::move(newHook);
     return previous;
 }
 
@@ -168,70 +168,70 @@ PopupMenuHook SetPopupMenuHook(PopupMenuHook newHook) {
 
 HMENU LoadMenuW(HINSTANCE module, LPCWSTR name) {
     if (module)
-        return zx::loadFrom(module, name);
-    if (HMENU menu = zx::loadFrom(AfxGetResourceHandle(), name))
+        return zx::LoadFrom(module, name);
+    if (HMENU menu = zx::LoadFrom(AfxGetResourceHandle(), name))
         return menu;
-    if (HMENU menu = zx::loadFrom(nullptr, name))
+    if (HMENU menu = zx::LoadFrom(nullptr, name))
         return menu;
-    return zx::loadFrom(AfxGetInstanceHandle(), name);
+    return zx::LoadFrom(AfxGetInstanceHandle(), name);
 }
 
 HMENU CreatePopupMenu() {
-    auto& t = zx::table();
+    auto& t = zx::Table();
     std::lock_guard lock(t.mutex);
-    return zx::newMenu(t, false);
+    return zx::NewMenu(t, false);
 }
 
 HMENU CreateMenu() {
-    auto& t = zx::table();
+    auto& t = zx::Table();
     std::lock_guard lock(t.mutex);
-    return zx::newMenu(t, true);
+    return zx::NewMenu(t, true);
 }
 
 BOOL DestroyMenu(HMENU menu) {
-    auto& t = zx::table();
+    auto& t = zx::Table();
     std::lock_guard lock(t.mutex);
-    if (!zx::find(t, menu))
+    if (!zx::Find(t, menu))
         return FALSE;
-    zx::destroy(t, menu, 0);
+    zx::Destroy(t, menu, 0);
     return TRUE;
 }
 
 BOOL IsMenu(HMENU menu) {
-    auto& t = zx::table();
+    auto& t = zx::Table();
     std::lock_guard lock(t.mutex);
-    return zx::find(t, menu) ? TRUE : FALSE;
+    return zx::Find(t, menu) ? TRUE : FALSE;
 }
 
 HMENU GetSubMenu(HMENU menu, int position) {
-    auto& t = zx::table();
+    auto& t = zx::Table();
     std::lock_guard lock(t.mutex);
     const zx::Item* item =
-        position < 0 ? nullptr : zx::locate(t, menu, static_cast<UINT>(position), MF_BYPOSITION);
+        position < 0 ? nullptr : zx::Locate(t, menu, static_cast<UINT>(position), MF_BYPOSITION);
     return item ? item->popup : nullptr;
 }
 
 int GetMenuItemCount(HMENU menu) {
-    auto& t = zx::table();
+    auto& t = zx::Table();
     std::lock_guard lock(t.mutex);
-    const zx::MenuNode* node = zx::find(t, menu);
+    const zx::MenuNode* node = zx::Find(t, menu);
     return node ? static_cast<int>(node->items.size()) : -1;
 }
 
 UINT GetMenuItemID(HMENU menu, int position) {
-    auto& t = zx::table();
+    auto& t = zx::Table();
     std::lock_guard lock(t.mutex);
     const zx::Item* item =
-        position < 0 ? nullptr : zx::locate(t, menu, static_cast<UINT>(position), MF_BYPOSITION);
+        position < 0 ? nullptr : zx::Locate(t, menu, static_cast<UINT>(position), MF_BYPOSITION);
     if (!item || item->popup)
         return 0xFFFFFFFFu;
     return item->separator ? 0 : item->id;
 }
 
 int GetMenuStringW(HMENU menu, UINT item, LPWSTR buffer, int max, UINT flags) {
-    auto& t = zx::table();
+    auto& t = zx::Table();
     std::lock_guard lock(t.mutex);
-    const zx::Item* found = zx::locate(t, menu, item, flags);
+    const zx::Item* found = zx::Locate(t, menu, item, flags);
     if (!found)
         return 0;
     const int length = static_cast<int>(found->text.size());
@@ -244,25 +244,25 @@ int GetMenuStringW(HMENU menu, UINT item, LPWSTR buffer, int max, UINT flags) {
 }
 
 UINT GetMenuState(HMENU menu, UINT item, UINT flags) {
-    auto& t = zx::table();
+    auto& t = zx::Table();
     std::lock_guard lock(t.mutex);
-    const zx::Item* found = zx::locate(t, menu, item, flags);
+    const zx::Item* found = zx::Locate(t, menu, item, flags);
     if (!found)
         return 0xFFFFFFFFu;
     UINT state = found->state;
     if (found->separator)
         state |= MF_SEPARATOR;
     if (found->popup) {
-        const zx::MenuNode* sub = zx::find(t, found->popup);
+        const zx::MenuNode* sub = zx::Find(t, found->popup);
         state |= MF_POPUP | (static_cast<UINT>(sub ? sub->items.size() : 0) << 8);
     }
     return state;
 }
 
 BOOL AppendMenuW(HMENU menu, UINT flags, UINT_PTR idOrPopup, LPCWSTR text) {
-    auto& t = zx::table();
+    auto& t = zx::Table();
     std::lock_guard lock(t.mutex);
-    zx::MenuNode* node = zx::find(t, menu);
+    zx::MenuNode* node = zx::Find(t, menu);
     if (!node)
         return FALSE;
     zx::Item item;
@@ -270,7 +270,7 @@ BOOL AppendMenuW(HMENU menu, UINT flags, UINT_PTR idOrPopup, LPCWSTR text) {
     item.state = flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_DEFAULT);
     if (flags & MF_POPUP) {
         auto* popup = reinterpret_cast<HMENU>(idOrPopup);
-        if (!zx::find(t, popup) || popup == menu)
+        if (!zx::Find(t, popup) || popup == menu)
             return FALSE;
         item.popup = popup;
     } else {
@@ -278,14 +278,14 @@ BOOL AppendMenuW(HMENU menu, UINT flags, UINT_PTR idOrPopup, LPCWSTR text) {
     }
     if (text && !item.separator)
         item.text = text;
-    zx::find(t, menu)->items.push_back(std::move(item));
+    zx::Find(t, menu)->items.push_back(std::move(item));
     return TRUE;
 }
 
 UINT EnableMenuItem(HMENU menu, UINT item, UINT enable) {
-    auto& t = zx::table();
+    auto& t = zx::Table();
     std::lock_guard lock(t.mutex);
-    zx::Item* found = zx::locate(t, menu, item, enable);
+    zx::Item* found = zx::Locate(t, menu, item, enable);
     if (!found)
         return 0xFFFFFFFFu;
     const UINT previous = found->state & (MF_GRAYED | MF_DISABLED);
@@ -295,9 +295,9 @@ UINT EnableMenuItem(HMENU menu, UINT item, UINT enable) {
 }
 
 DWORD CheckMenuItem(HMENU menu, UINT item, UINT check) {
-    auto& t = zx::table();
+    auto& t = zx::Table();
     std::lock_guard lock(t.mutex);
-    zx::Item* found = zx::locate(t, menu, item, check);
+    zx::Item* found = zx::Locate(t, menu, item, check);
     if (!found)
         return 0xFFFFFFFFu;
     const DWORD previous = found->state & MF_CHECKED;
@@ -309,17 +309,17 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const
     if (!IsMenu(menu))
         return FALSE;
     UINT chosen = 0;
-    if (zx::hook()) {
-        chosen = zx::hook()(menu, POINT{x, y}, flags);
+    if (zx::Hook()) {
+        chosen = zx::Hook()(menu, POINT{x, y}, flags);
         // Only a command the menu holds can be chosen.
         if (chosen != 0 && GetMenuState(menu, chosen, MF_BYCOMMAND) == 0xFFFFFFFFu)
             chosen = 0;
     } else if (qApp) {
         QMenu qmenu;
         {
-            auto& t = zx::table();
+            auto& t = zx::Table();
             std::lock_guard lock(t.mutex);
-            zx::fill(t, qmenu, menu, 0);
+            zx::Fill(t, qmenu, menu, 0);
         }
         if (QAction* action = qmenu.exec(QPoint(x, y)))
             chosen = action->data().toUInt();

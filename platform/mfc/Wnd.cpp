@@ -3,15 +3,11 @@
 #include "platform/DataExchange.h"
 #include "platform/DialogBuilder.h"
 #include "platform/Font.h"
+#include "platform/WindowClassHooks.h"
 #include "platform/WindowTable.h"
 #include "platform/rc/zxres.h"
 
 #include <QApplication>
-#include <QCloseEvent>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 
@@ -94,203 +90,22 @@ CWnd* RoutedObject(HWND hwnd) {
     return wnd && HasOwnProcedure(hwnd) ? wnd : nullptr;
 }
 
-bool HandlesMessage(CWnd* wnd, UINT message) {
-    return FindMessageEntry(CWndAccess::Map(wnd), message, 0, 0) != nullptr;
+// What the window system asks of the window objects.
+bool RoutesMessages(HWND hwnd) {
+    return RoutedObject(hwnd) != nullptr;
 }
 
-// ---- Qt events become the messages Windows would send -----------------------
+bool HandlesMessage(HWND hwnd, UINT message) {
+    CWnd* wnd = RoutedObject(hwnd);
+    return wnd && FindMessageEntry(CWndAccess::Map(wnd), message, 0, 0) != nullptr;
+}
 
-class EventBridge final : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        switch (event->type()) {
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-            return KeyEvent(watched, static_cast<QKeyEvent*>(event));
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-            return MouseEvent(watched, static_cast<QMouseEvent*>(event));
-        case QEvent::Paint:
-            return PaintEvent(watched);
-        case QEvent::Close:
-            return CloseEvent(watched, static_cast<QCloseEvent*>(event));
-        case QEvent::Resize:
-            ResizeEvent(watched);
-            return false;
-        case QEvent::Show:
-            ShowEvent(watched);
-            return false;
-        case QEvent::Enter:
-            EnterEvent(watched);
-            return false;
-        default:
-            return false;
-        }
-    }
-
-private:
-    static HWND BoundHandle(QObject* watched) {
-        auto* w = qobject_cast<QWidget*>(watched);
-        return w ? HandleFromWidget(w) : nullptr;
-    }
-
-    // An event travels up the widget tree while widgets ignore it, meeting
-    // this filter at every step: only its first step is translated.
-    bool FirstSighting(QWidget* receiver, const QInputEvent* event) {
-        const bool propagation = event == m_lastInput && event->type() == m_lastType &&
-                                 m_lastReceiver && receiver->isAncestorOf(m_lastReceiver);
-        m_lastInput = event;
-        m_lastType = event->type();
-        m_lastReceiver = receiver;
-        return !propagation;
-    }
-
-    bool KeyEvent(QObject* watched, QKeyEvent* event) {
-        auto* w = qobject_cast<QWidget*>(watched);
-        if (!w || !FirstSighting(w, event))
-            return false;
-        HWND target = WindowFromWidget(w);
-        if (!target)
-            return false;
-        WPARAM vk = 0;
-        switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            vk = VK_RETURN;
-            break;
-        case Qt::Key_Escape:
-            vk = VK_ESCAPE;
-            break;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            vk = VK_TAB;
-            break;
-        default:
-            if (event->key() >= Qt::Key_Space && event->key() <= Qt::Key_AsciiTilde)
-                vk = static_cast<WPARAM>(QChar::toUpper(static_cast<char32_t>(event->key())));
-            else
-                return false;
-        }
-        MSG msg{target,
-                event->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
-                vk,
-                1,
-                static_cast<DWORD>(event->timestamp()),
-                CursorPoint()};
-        return WalkPreTranslateTree(&msg);
-    }
-
-    bool MouseEvent(QObject* watched, QMouseEvent* event) {
-        auto* w = qobject_cast<QWidget*>(watched);
-        if (!w || !FirstSighting(w, event))
-            return false;
-        HWND target = WindowFromWidget(w);
-        if (!target)
-            return false;
-        UINT message = 0;
-        const bool right = event->button() == Qt::RightButton;
-        if (event->button() != Qt::LeftButton && !right)
-            return false;
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            message = right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
-            break;
-        case QEvent::MouseButtonRelease:
-            message = right ? WM_RBUTTONUP : WM_LBUTTONUP;
-            break;
-        default:
-            message = right ? WM_RBUTTONDBLCLK : WM_LBUTTONDBLCLK;
-            break;
-        }
-        const QPoint global = event->globalPosition().toPoint();
-        QWidget* targetWidget = WidgetFromHandle(target);
-        const QPoint local = targetWidget ? targetWidget->mapFromGlobal(global) : QPoint();
-        MSG msg{target,
-                message,
-                0,
-                MAKELPARAM(local.x(), local.y()),
-                static_cast<DWORD>(event->timestamp()),
-                POINT{global.x(), global.y()}};
-        return WalkPreTranslateTree(&msg);
-    }
-
-    // WM_ERASEBKGND and WM_PAINT for the windows whose maps handle them; a
-    // WM_PAINT handler paints instead of the widget.
-    static bool PaintEvent(QObject* watched) {
-        HWND hwnd = BoundHandle(watched);
-        CWnd* wnd = hwnd ? RoutedObject(hwnd) : nullptr;
-        if (!wnd)
-            return false;
-        if (HandlesMessage(wnd, WM_ERASEBKGND)) {
-            QPainter painter(static_cast<QWidget*>(watched));
-            CDC dc(&painter);
-            SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-        }
-        if (HandlesMessage(wnd, WM_PAINT)) {
-            SendMessageW(hwnd, WM_PAINT, 0, 0);
-            return true;
-        }
-        return false;
-    }
-
-    static bool CloseEvent(QObject* watched, QCloseEvent* event) {
-        HWND hwnd = BoundHandle(watched);
-        if (!hwnd || !static_cast<QWidget*>(watched)->isWindow() || !RoutedObject(hwnd))
-            return false;
-        // The window decides: dialogs cancel, other windows destroy themselves.
-        event->ignore();
-        SendMessageW(hwnd, WM_CLOSE, 0, 0);
-        return true;
-    }
-
-    static void ResizeEvent(QObject* watched) {
-        HWND hwnd = BoundHandle(watched);
-        if (!hwnd || !RoutedObject(hwnd))
-            return;
-        auto* w = static_cast<QWidget*>(watched);
-        SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->width(), w->height()));
-    }
-
-    static void ShowEvent(QObject* watched) {
-        if (HWND hwnd = BoundHandle(watched); hwnd && RoutedObject(hwnd))
-            RefreshControlColours(hwnd);
-    }
-
-    static void EnterEvent(QObject* watched) {
-        HWND hwnd = BoundHandle(watched);
-        if (!hwnd)
-            return;
-        SetCursorTarget(static_cast<QWidget*>(watched));
-        const LPARAM lParam = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
-        for (HWND h = hwnd; h; h = GetParent(h)) {
-            if (SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), lParam))
-                break;
-            if (!(WindowStyle(h) & WS_CHILD))
-                break;
-        }
-        SetCursorTarget(nullptr);
-    }
-
-    static POINT CursorPoint() {
-        const QPoint p = QCursor::pos();
-        return POINT{p.x(), p.y()};
-    }
-
-    const QInputEvent* m_lastInput = nullptr;
-    QEvent::Type m_lastType = QEvent::None;
-    QPointer<QWidget> m_lastReceiver;
-};
-
-void EnsureEventBridge() {
-    static QPointer<EventBridge> bridge;
-    if (bridge || !QCoreApplication::instance())
-        return;
-    bridge = new EventBridge(QCoreApplication::instance());
-    QCoreApplication::instance()->installEventFilter(bridge);
+// An object attached without routing its window's messages never heard of
+// the end.
+void WindowDestroyed(HWND hwnd) {
+    if (CWnd* attached = CWnd::FromHandlePermanent(hwnd))
+        attached->Detach();
+    DropTemporary(hwnd);
 }
 
 // A control class the dialog builder knows.
@@ -345,40 +160,13 @@ bool WalkPreTranslateTree(MSG* pMsg) {
 }
 
 // Posted messages that the Qt event loop drains get the same first look as
-// those of explicit pumps.
-const bool g_preTranslateInstalled = (SetPreTranslateHook(&WalkPreTranslateTree), true);
-
-bool DestroyWindowTree(HWND hwnd) {
-    if (!IsWindow(hwnd))
-        return false;
-    if (QWidget* w = WidgetFromHandle(hwnd)) {
-        std::vector<HWND> children;
-        std::vector<QWidget*> pending{w};
-        while (!pending.empty()) {
-            QWidget* current = pending.back();
-            pending.pop_back();
-            for (QObject* child : current->children()) {
-                auto* cw = qobject_cast<QWidget*>(child);
-                if (!cw)
-                    continue;
-                if (HWND h = HandleFromWidget(cw))
-                    children.push_back(h);
-                else
-                    pending.push_back(cw);
-            }
-        }
-        for (HWND child : children)
-            DestroyWindowTree(child);
-    }
-    const BOOL destroyed = ::DestroyWindow(hwnd);
-    // An object attached without routing its window's messages never heard
-    // of the end.
-    if (CWnd* attached = CWnd::FromHandlePermanent(hwnd))
-        attached->Detach();
-    ReleaseBinding(hwnd);
-    DropTemporary(hwnd);
-    return destroyed != FALSE;
-}
+// those of explicit pumps; the window system asks the objects the rest.
+const bool g_hooksInstalled = [] {
+    SetPreTranslateHook(&WalkPreTranslateTree);
+    SetWindowClassHooks(
+        {&RoutesMessages, &HandlesMessage, &WalkPreTranslateTree, &WindowDestroyed});
+    return true;
+}();
 
 const AFX_MSGMAP_ENTRY* FindMessageEntry(const AFX_MSGMAP* map, UINT message, UINT code, UINT id) {
     UINT lookup = message;
@@ -592,244 +380,6 @@ BOOL CWnd::DestroyWindow() {
     if (!m_hWnd)
         return FALSE;
     return zx::DestroyWindowTree(m_hWnd) ? TRUE : FALSE;
-}
-
-CWnd* CWnd::GetDlgItem(int nID) const {
-    return FromHandle(::GetDlgItem(m_hWnd, nID));
-}
-
-void CWnd::GetDlgItem(int nID, HWND* phWnd) const {
-    if (phWnd)
-        *phWnd = ::GetDlgItem(m_hWnd, nID);
-}
-
-int CWnd::GetDlgCtrlID() const {
-    return ::GetDlgCtrlID(m_hWnd);
-}
-
-int CWnd::SetDlgCtrlID(int nID) {
-    return static_cast<int>(::SetWindowLongPtrW(m_hWnd, GWL_ID, nID));
-}
-
-CWnd* CWnd::GetParent() const {
-    return FromHandle(::GetParent(m_hWnd));
-}
-
-CWnd* CWnd::GetTopLevelParent() const {
-    HWND h = m_hWnd;
-    while (h && (zx::WindowStyle(h) & WS_CHILD) && ::GetParent(h))
-        h = ::GetParent(h);
-    return FromHandle(h);
-}
-
-BOOL CWnd::IsChild(const CWnd* pWnd) const {
-    return pWnd ? ::IsChild(m_hWnd, pWnd->m_hWnd) : FALSE;
-}
-
-CWnd* CWnd::GetFocus() {
-    return FromHandle(::GetFocus());
-}
-
-CWnd* CWnd::SetFocus() {
-    return FromHandle(::SetFocus(m_hWnd));
-}
-
-BOOL CWnd::ShowWindow(int nCmdShow) {
-    return ::ShowWindow(m_hWnd, nCmdShow);
-}
-
-BOOL CWnd::EnableWindow(BOOL bEnable) {
-    return ::EnableWindow(m_hWnd, bEnable);
-}
-
-BOOL CWnd::IsWindowEnabled() const {
-    return ::IsWindowEnabled(m_hWnd);
-}
-
-BOOL CWnd::IsWindowVisible() const {
-    return ::IsWindowVisible(m_hWnd);
-}
-
-DWORD CWnd::GetStyle() const {
-    return zx::WindowStyle(m_hWnd);
-}
-
-DWORD CWnd::GetExStyle() const {
-    return zx::WindowExStyle(m_hWnd);
-}
-
-namespace {
-// Changes one style word; FALSE when the window is gone or nothing changes.
-BOOL ChangeStyleWord(HWND hWnd, int index, DWORD current, DWORD dwRemove, DWORD dwAdd) {
-    const DWORD updated = (current & ~dwRemove) | dwAdd;
-    if (updated == current)
-        return FALSE;
-    ::SetWindowLongPtrW(hWnd, index, static_cast<LONG_PTR>(updated));
-    return TRUE;
-}
-} // namespace
-
-BOOL CWnd::ModifyStyle(HWND hWnd, DWORD dwRemove, DWORD dwAdd, UINT) {
-    return IsWindow(hWnd) &&
-           ChangeStyleWord(hWnd, GWL_STYLE, zx::WindowStyle(hWnd), dwRemove, dwAdd);
-}
-
-BOOL CWnd::ModifyStyleEx(HWND hWnd, DWORD dwRemove, DWORD dwAdd, UINT) {
-    return IsWindow(hWnd) &&
-           ChangeStyleWord(hWnd, GWL_EXSTYLE, zx::WindowExStyle(hWnd), dwRemove, dwAdd);
-}
-
-BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
-    return ModifyStyle(m_hWnd, dwRemove, dwAdd, nFlags);
-}
-
-BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
-    return ModifyStyleEx(m_hWnd, dwRemove, dwAdd, nFlags);
-}
-
-void CWnd::SetWindowTextW(LPCWSTR lpszString) {
-    ::SetWindowTextW(m_hWnd, lpszString);
-}
-
-int CWnd::GetWindowTextW(LPWSTR lpszStringBuf, int nMaxCount) const {
-    return ::GetWindowTextW(m_hWnd, lpszStringBuf, nMaxCount);
-}
-
-void CWnd::GetWindowTextW(CString& rString) const {
-    const int length = ::GetWindowTextLengthW(m_hWnd);
-    std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
-    const int n = ::GetWindowTextW(m_hWnd, buffer.data(), length + 1);
-    rString = CString(buffer.c_str(), n);
-}
-
-int CWnd::GetWindowTextLengthW() const {
-    return ::GetWindowTextLengthW(m_hWnd);
-}
-
-void CWnd::SetDlgItemTextW(int nID, LPCWSTR lpszString) {
-    ::SetDlgItemTextW(m_hWnd, nID, lpszString);
-}
-
-int CWnd::GetDlgItemTextW(int nID, CString& rString) const {
-    rString.Empty();
-    if (CWnd* item = GetDlgItem(nID))
-        item->GetWindowTextW(rString);
-    return rString.GetLength();
-}
-
-void CWnd::CheckDlgButton(int nIDButton, UINT nCheck) {
-    ::CheckDlgButton(m_hWnd, nIDButton, nCheck);
-}
-
-UINT CWnd::IsDlgButtonChecked(int nIDButton) const {
-    return ::IsDlgButtonChecked(m_hWnd, nIDButton);
-}
-
-LRESULT CWnd::SendDlgItemMessageW(int nID, UINT message, WPARAM wParam, LPARAM lParam) const {
-    return ::SendDlgItemMessageW(m_hWnd, nID, message, wParam, lParam);
-}
-
-void CWnd::GetWindowRect(LPRECT lpRect) const {
-    ::GetWindowRect(m_hWnd, lpRect);
-}
-
-void CWnd::GetClientRect(LPRECT lpRect) const {
-    ::GetClientRect(m_hWnd, lpRect);
-}
-
-void CWnd::ScreenToClient(LPPOINT lpPoint) const {
-    ::ScreenToClient(m_hWnd, lpPoint);
-}
-
-void CWnd::ScreenToClient(LPRECT lpRect) const {
-    if (!lpRect)
-        return;
-    ::ScreenToClient(m_hWnd, reinterpret_cast<LPPOINT>(&lpRect->left));
-    ::ScreenToClient(m_hWnd, reinterpret_cast<LPPOINT>(&lpRect->right));
-}
-
-void CWnd::ClientToScreen(LPPOINT lpPoint) const {
-    ::ClientToScreen(m_hWnd, lpPoint);
-}
-
-void CWnd::ClientToScreen(LPRECT lpRect) const {
-    if (!lpRect)
-        return;
-    ::ClientToScreen(m_hWnd, reinterpret_cast<LPPOINT>(&lpRect->left));
-    ::ClientToScreen(m_hWnd, reinterpret_cast<LPPOINT>(&lpRect->right));
-}
-
-void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
-    ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
-}
-
-void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint) {
-    if (lpRect)
-        ::MoveWindow(m_hWnd, lpRect->left, lpRect->top, lpRect->right - lpRect->left,
-                     lpRect->bottom - lpRect->top, bRepaint);
-}
-
-BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) {
-    return ::SetWindowPos(m_hWnd, pWndInsertAfter ? pWndInsertAfter->m_hWnd : HWND_TOP, x, y, cx,
-                          cy, nFlags);
-}
-
-void CWnd::CenterWindow(CWnd* pAlternateOwner) {
-    QWidget* w = GetWidget();
-    if (!w || !w->isWindow())
-        return;
-    QRect area;
-    QWidget* owner = pAlternateOwner ? pAlternateOwner->GetWidget() : w->parentWidget();
-    if (owner && owner->window()->isVisible())
-        area = owner->window()->frameGeometry();
-    else if (QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen())
-        area = screen->availableGeometry();
-    if (area.isEmpty())
-        return;
-    const QSize size = w->frameGeometry().size();
-    w->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
-}
-
-void CWnd::Invalidate(BOOL bErase) {
-    ::InvalidateRect(m_hWnd, nullptr, bErase);
-}
-
-void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase) {
-    ::InvalidateRect(m_hWnd, lpRect, bErase);
-}
-
-void CWnd::UpdateWindow() {
-    ::UpdateWindow(m_hWnd);
-}
-
-BOOL CWnd::RedrawWindow(LPCRECT lpRectUpdate, void* prgnUpdate, UINT flags) {
-    return ::RedrawWindow(m_hWnd, lpRectUpdate, prgnUpdate, flags);
-}
-
-void CWnd::SetFont(CFont* pFont, BOOL bRedraw) {
-    m_pFont = pFont;
-    SendMessageW(WM_SETFONT, reinterpret_cast<WPARAM>(pFont ? pFont->GetSafeHandle() : nullptr),
-                 bRedraw);
-}
-
-CFont* CWnd::GetFont() const {
-    return m_pFont;
-}
-
-UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer) {
-    return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer);
-}
-
-BOOL CWnd::KillTimer(UINT_PTR nIDEvent) {
-    return ::KillTimer(m_hWnd, nIDEvent);
-}
-
-LRESULT CWnd::SendMessageW(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return ::SendMessageW(m_hWnd, message, wParam, lParam);
-}
-
-BOOL CWnd::PostMessageW(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return ::PostMessageW(m_hWnd, message, wParam, lParam);
 }
 
 LRESULT CWnd::Default() {

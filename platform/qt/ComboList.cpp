@@ -7,7 +7,7 @@ namespace zx {
 
 namespace {
 
-wchar_t fold(wchar_t c) {
+wchar_t Fold(wchar_t c) {
     return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
 }
 
@@ -16,8 +16,8 @@ wchar_t fold(wchar_t c) {
 int ComboList::compareNoCase(std::wstring_view a, std::wstring_view b) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        const wchar_t x = fold(a[i]);
-        const wchar_t y = fold(b[i]);
+        const wchar_t x = Fold(a[i]);
+        const wchar_t y = Fold(b[i]);
         if (x != y)
             return x < y ? -1 : 1;
     }

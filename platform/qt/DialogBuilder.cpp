@@ -26,7 +26,7 @@ namespace {
 
 constexpr const char* kIdProperty = "zxControlId";
 
-int mulDiv(int value, int numerator, int denominator) {
+int MulDiv(int value, int numerator, int denominator) {
     const long long product = static_cast<long long>(value) * numerator;
     const long long half = denominator / 2;
     return static_cast<int>(product >= 0 ? (product + half) / denominator
@@ -35,7 +35,7 @@ int mulDiv(int value, int numerator, int denominator) {
 
 // Windows shows '&' as an underline of the next letter and "&&" as '&'; Qt
 // reads the same mnemonics on buttons but not on labels.
-QString labelText(const std::wstring& text) {
+QString LabelText(const std::wstring& text) {
     QString out;
     const QString in = QString::fromStdWString(text);
     for (qsizetype i = 0; i < in.size(); ++i) {
@@ -47,12 +47,12 @@ QString labelText(const std::wstring& text) {
     return out;
 }
 
-QString itemText(const DialogItem& item) {
+QString ItemText(const DialogItem& item) {
     return item.title.isString() ? QString::fromStdWString(item.title.text) : QString();
 }
 
-QWidget* makeButton(const DialogItem& item, QWidget* parent) {
-    const QString text = itemText(item);
+QWidget* MakeButton(const DialogItem& item, QWidget* parent) {
+    const QString text = ItemText(item);
     switch (item.style & BS_TYPEMASK) {
     case BS_CHECKBOX:
     case BS_AUTOCHECKBOX:
@@ -67,7 +67,7 @@ QWidget* makeButton(const DialogItem& item, QWidget* parent) {
     case BS_AUTORADIOBUTTON:
         return new QRadioButton(text, parent);
     case BS_GROUPBOX:
-        return new QGroupBox(labelText(item.title.text), parent);
+        return new QGroupBox(LabelText(item.title.text), parent);
     default: {
         auto* button = new QPushButton(text, parent);
         button->setDefault((item.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
@@ -77,7 +77,7 @@ QWidget* makeButton(const DialogItem& item, QWidget* parent) {
     }
 }
 
-QWidget* makeStatic(const DialogItem& item, QWidget* parent) {
+QWidget* MakeStatic(const DialogItem& item, QWidget* parent) {
     const DWORD type = item.style & SS_TYPEMASK;
     switch (type) {
     case SS_BLACKFRAME:
@@ -127,7 +127,7 @@ QWidget* makeStatic(const DialogItem& item, QWidget* parent) {
         return line;
     }
     default: {
-        auto* label = new QLabel(labelText(item.title.text), parent);
+        auto* label = new QLabel(LabelText(item.title.text), parent);
         label->setWordWrap(type != SS_LEFTNOWORDWRAP && type != SS_SIMPLE);
         const Qt::Alignment horizontal = type == SS_CENTER  ? Qt::AlignHCenter
                                          : type == SS_RIGHT ? Qt::AlignRight
@@ -142,19 +142,19 @@ QWidget* makeStatic(const DialogItem& item, QWidget* parent) {
     }
 }
 
-QWidget* makeEdit(const DialogItem& item, QWidget* parent) {
+QWidget* MakeEdit(const DialogItem& item, QWidget* parent) {
     const bool readOnly = (item.style & ES_READONLY) != 0;
     // An edit control has a frame only when its template asks for a border.
     const bool border = (item.style & WS_BORDER) || (item.exStyle & WS_EX_CLIENTEDGE);
     if (item.style & ES_MULTILINE) {
-        auto* edit = new QPlainTextEdit(itemText(item), parent);
+        auto* edit = new QPlainTextEdit(ItemText(item), parent);
         edit->setReadOnly(readOnly);
         if (!border) {
             edit->setFrameShape(QFrame::NoFrame);
         }
         return edit;
     }
-    auto* edit = new QLineEdit(itemText(item), parent);
+    auto* edit = new QLineEdit(ItemText(item), parent);
     edit->setReadOnly(readOnly);
     edit->setFrame(border);
     if (item.style & ES_PASSWORD) {
@@ -163,14 +163,14 @@ QWidget* makeEdit(const DialogItem& item, QWidget* parent) {
     return edit;
 }
 
-QWidget* makeControl(const DialogItem& item, QWidget* parent) {
+QWidget* MakeControl(const DialogItem& item, QWidget* parent) {
     switch (item.kind()) {
     case DialogItemClass::Button:
-        return makeButton(item, parent);
+        return MakeButton(item, parent);
     case DialogItemClass::Static:
-        return makeStatic(item, parent);
+        return MakeStatic(item, parent);
     case DialogItemClass::Edit:
-        return makeEdit(item, parent);
+        return MakeEdit(item, parent);
     case DialogItemClass::ComboBox:
         return new QComboBox(parent);
     default:
@@ -219,9 +219,9 @@ QFont DialogBuilder::dialogFont(const DialogTemplate& dlg) {
 }
 
 QRect DialogBuilder::toPixels(QSize baseUnits, int x, int y, int cx, int cy) {
-    const int left = mulDiv(x, baseUnits.width(), 4);
-    const int top = mulDiv(y, baseUnits.height(), 8);
-    return QRect(left, top, mulDiv(cx, baseUnits.width(), 4), mulDiv(cy, baseUnits.height(), 8));
+    const int left = MulDiv(x, baseUnits.width(), 4);
+    const int top = MulDiv(y, baseUnits.height(), 8);
+    return QRect(left, top, MulDiv(cx, baseUnits.width(), 4), MulDiv(cy, baseUnits.height(), 8));
 }
 
 std::unique_ptr<QWidget> DialogBuilder::build(const DialogTemplate& dlg, QWidget* parent) {
@@ -258,7 +258,7 @@ std::unique_ptr<QWidget> DialogBuilder::build(const DialogTemplate& dlg, QWidget
 }
 
 QWidget* DialogBuilder::createControl(const DialogItem& item, QWidget* parent) {
-    QWidget* control = makeControl(item, parent);
+    QWidget* control = MakeControl(item, parent);
     control->setProperty(kIdProperty, static_cast<uint>(item.id));
     control->setEnabled((item.style & WS_DISABLED) == 0);
     control->setVisible((item.style & WS_VISIBLE) != 0);

@@ -1,5 +1,7 @@
 #include "platform/FontRegistry.h"
 
+#include "platform/WindowSystemLog.h"
+
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -7,6 +9,8 @@
 #include <QRawFont>
 
 #include <cmath>
+
+Q_LOGGING_CATEGORY(lcFonts, "zx.qt.fonts")
 
 namespace zx {
 
@@ -17,7 +21,7 @@ const char* const kTahomaFiles[] = {
     "/usr/share/wine/fonts/tahomabd.ttf",
 };
 
-quint16 bigEndian16(const QByteArray& table, int offset) {
+quint16 BigEndian16(const QByteArray& table, int offset) {
     if (offset < 0 || table.size() < offset + 2) {
         return 0;
     }
@@ -28,12 +32,12 @@ quint16 bigEndian16(const QByteArray& table, int offset) {
 // The line height Windows gives a TrueType font (tmHeight): its OS/2 "win"
 // ascent and descent scaled to the pixel size. Qt's own metrics come from
 // other tables and are smaller for Tahoma, which would squash dialogs.
-int windowsLineHeight(const QFont& font) {
+int WindowsLineHeight(const QFont& font) {
     const QRawFont raw = QRawFont::fromFont(font);
     const QByteArray os2 = raw.fontTable("OS/2");
-    const quint16 unitsPerEm = bigEndian16(raw.fontTable("head"), 18);
-    const quint16 winAscent = bigEndian16(os2, 74);
-    const quint16 winDescent = bigEndian16(os2, 76);
+    const quint16 unitsPerEm = BigEndian16(raw.fontTable("head"), 18);
+    const quint16 winAscent = BigEndian16(os2, 74);
+    const quint16 winDescent = BigEndian16(os2, 76);
     if (unitsPerEm == 0 || winAscent == 0) {
         return 0;
     }
@@ -57,7 +61,8 @@ bool FontRegistry::ensureRegistered() {
         }
         state = any ? 1 : 2;
         if (!any) {
-            qWarning("Tahoma not found (package fonts-wine); dialogs use the default sans font");
+            qCWarning(lcFonts,
+                      "Tahoma not found (package fonts-wine); dialogs use the default sans font");
         }
     }
     return state == 1;
@@ -88,7 +93,7 @@ QSize FontRegistry::baseUnits(const QFont& font) {
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     // The same rounding Windows applies to the 52 letters' width.
     const int width = (fm.horizontalAdvance(letters) / 26 + 1) / 2;
-    const int height = windowsLineHeight(font);
+    const int height = WindowsLineHeight(font);
     return QSize(qMax(1, width), qMax(1, height > 0 ? height : fm.ascent() + fm.descent()));
 }
 

@@ -25,21 +25,21 @@ struct Table {
     std::uintptr_t next = 1;
 };
 
-Table& table() {
+Table& Objects() {
     static auto* t = new Table; // outlives static destructors that delete objects
     return *t;
 }
 
-std::uintptr_t add(Object object, std::uintptr_t kind) {
-    Table& t = table();
+std::uintptr_t Add(Object object, std::uintptr_t kind) {
+    Table& t = Objects();
     std::lock_guard lock(t.mutex);
     const std::uintptr_t handle = (t.next++ << 4) | kind;
     t.objects.emplace(handle, std::move(object));
     return handle;
 }
 
-std::optional<Object> lookup(const void* handle) {
-    Table& t = table();
+std::optional<Object> Lookup(const void* handle) {
+    Table& t = Objects();
     std::lock_guard lock(t.mutex);
     const auto it = t.objects.find(reinterpret_cast<std::uintptr_t>(handle));
     if (it == t.objects.end())
@@ -47,7 +47,7 @@ std::optional<Object> lookup(const void* handle) {
     return it->second;
 }
 
-COLORREF paletteColor(QPalette::ColorRole role, COLORREF fallback) {
+COLORREF PaletteColor(QPalette::ColorRole role, COLORREF fallback) {
     if (!qApp)
         return fallback;
     return FromQColor(QApplication::palette().color(QPalette::Active, role));
@@ -64,30 +64,30 @@ COLORREF FromQColor(const QColor& color) {
 }
 
 std::optional<QFont> FontFromHandle(HFONT font) {
-    const auto object = lookup(font);
+    const auto object = Lookup(font);
     if (!object || !std::holds_alternative<QFont>(*object))
         return std::nullopt;
     return std::get<QFont>(*object);
 }
 
 std::optional<COLORREF> BrushColor(HBRUSH brush) {
-    const auto object = lookup(brush);
+    const auto object = Lookup(brush);
     if (!object || !std::holds_alternative<COLORREF>(*object))
         return std::nullopt;
     return std::get<COLORREF>(*object);
 }
 
 bool IsHollowBrush(HBRUSH brush) {
-    const auto object = lookup(brush);
+    const auto object = Lookup(brush);
     return object && std::holds_alternative<Hollow>(*object);
 }
 
 HFONT CreateFontHandle(const QFont& font) {
-    return reinterpret_cast<HFONT>(add(font, kFont));
+    return reinterpret_cast<HFONT>(Add(font, kFont));
 }
 
 HBRUSH CreateBrushHandle(COLORREF color) {
-    return reinterpret_cast<HBRUSH>(add(color & 0x00FFFFFFu, kBrush));
+    return reinterpret_cast<HBRUSH>(Add(color & 0x00FFFFFFu, kBrush));
 }
 
 } // namespace zx
@@ -96,14 +96,14 @@ HGDIOBJ GetStockObject(int object) {
     // Made once each, then shared.
     static const auto stock = [] {
         std::unordered_map<int, std::uintptr_t> s;
-        s[WHITE_BRUSH] = zx::add(COLORREF(0xFFFFFF), zx::kBrush | zx::kStock);
-        s[LTGRAY_BRUSH] = zx::add(COLORREF(0xC0C0C0), zx::kBrush | zx::kStock);
-        s[GRAY_BRUSH] = zx::add(COLORREF(0x808080), zx::kBrush | zx::kStock);
-        s[DKGRAY_BRUSH] = zx::add(COLORREF(0x404040), zx::kBrush | zx::kStock);
-        s[BLACK_BRUSH] = zx::add(COLORREF(0), zx::kBrush | zx::kStock);
-        s[NULL_BRUSH] = zx::add(zx::Hollow{}, zx::kBrush | zx::kStock);
+        s[WHITE_BRUSH] = zx::Add(COLORREF(0xFFFFFF), zx::kBrush | zx::kStock);
+        s[LTGRAY_BRUSH] = zx::Add(COLORREF(0xC0C0C0), zx::kBrush | zx::kStock);
+        s[GRAY_BRUSH] = zx::Add(COLORREF(0x808080), zx::kBrush | zx::kStock);
+        s[DKGRAY_BRUSH] = zx::Add(COLORREF(0x404040), zx::kBrush | zx::kStock);
+        s[BLACK_BRUSH] = zx::Add(COLORREF(0), zx::kBrush | zx::kStock);
+        s[NULL_BRUSH] = zx::Add(zx::Hollow{}, zx::kBrush | zx::kStock);
         s[DEFAULT_GUI_FONT] =
-            zx::add(zx::FontRegistry::font(QStringLiteral("Tahoma"), 8), zx::kFont | zx::kStock);
+            zx::Add(zx::FontRegistry::font(QStringLiteral("Tahoma"), 8), zx::kFont | zx::kStock);
         return s;
     }();
     const auto it = stock.find(object);
@@ -114,7 +114,7 @@ BOOL DeleteObject(HGDIOBJ object) {
     const auto handle = reinterpret_cast<std::uintptr_t>(object);
     if (handle & zx::kStock)
         return FALSE;
-    auto& t = zx::table();
+    auto& t = zx::Objects();
     std::lock_guard lock(t.mutex);
     return t.objects.erase(handle) ? TRUE : FALSE;
 }
@@ -126,25 +126,25 @@ HBRUSH CreateSolidBrush(COLORREF color) {
 DWORD GetSysColor(int index) {
     switch (index) {
     case COLOR_WINDOW:
-        return zx::paletteColor(QPalette::Base, RGB(255, 255, 255));
+        return zx::PaletteColor(QPalette::Base, RGB(255, 255, 255));
     case COLOR_WINDOWTEXT:
-        return zx::paletteColor(QPalette::Text, RGB(0, 0, 0));
+        return zx::PaletteColor(QPalette::Text, RGB(0, 0, 0));
     case COLOR_HIGHLIGHT:
-        return zx::paletteColor(QPalette::Highlight, RGB(0, 120, 215));
+        return zx::PaletteColor(QPalette::Highlight, RGB(0, 120, 215));
     case COLOR_HIGHLIGHTTEXT:
-        return zx::paletteColor(QPalette::HighlightedText, RGB(255, 255, 255));
+        return zx::PaletteColor(QPalette::HighlightedText, RGB(255, 255, 255));
     case COLOR_BTNFACE:
-        return zx::paletteColor(QPalette::Window, RGB(240, 240, 240));
+        return zx::PaletteColor(QPalette::Window, RGB(240, 240, 240));
     case COLOR_BTNSHADOW:
-        return zx::paletteColor(QPalette::Mid, RGB(160, 160, 160));
+        return zx::PaletteColor(QPalette::Mid, RGB(160, 160, 160));
     case COLOR_GRAYTEXT:
         return RGB(109, 109, 109);
     case COLOR_BTNTEXT:
-        return zx::paletteColor(QPalette::ButtonText, RGB(0, 0, 0));
+        return zx::PaletteColor(QPalette::ButtonText, RGB(0, 0, 0));
     case COLOR_BTNHIGHLIGHT:
-        return zx::paletteColor(QPalette::Light, RGB(255, 255, 255));
+        return zx::PaletteColor(QPalette::Light, RGB(255, 255, 255));
     case COLOR_HOTLIGHT:
-        return zx::paletteColor(QPalette::Link, RGB(0, 102, 204));
+        return zx::PaletteColor(QPalette::Link, RGB(0, 102, 204));
     default:
         return RGB(0, 0, 0);
     }
@@ -156,6 +156,6 @@ HBRUSH GetSysColorBrush(int index) {
     std::lock_guard lock(mutex);
     auto& handle = brushes[index];
     if (handle == 0)
-        handle = zx::add(COLORREF(GetSysColor(index)), zx::kBrush | zx::kStock);
+        handle = zx::Add(COLORREF(GetSysColor(index)), zx::kBrush | zx::kStock);
     return reinterpret_cast<HBRUSH>(handle);
 }

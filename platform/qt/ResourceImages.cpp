@@ -12,31 +12,31 @@ namespace zx {
 
 namespace {
 
-DWORD little32(const BYTE* p) {
+DWORD Little32(const BYTE* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (DWORD(p[3]) << 24);
 }
-WORD little16(const BYTE* p) {
+WORD Little16(const BYTE* p) {
     return static_cast<WORD>(p[0] | (p[1] << 8));
 }
 
-void append32(QByteArray& out, DWORD v) {
+void Append32(QByteArray& out, DWORD v) {
     const char bytes[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
     out.append(bytes, 4);
 }
 
 // Qt reads BMP and ICO files; resources hold the same data without the file
 // headers, which are rebuilt here.
-QImage imageFromDib(std::span<const BYTE> dib) {
+QImage ImageFromDib(std::span<const BYTE> dib) {
     if (dib.size() < 40) {
         return {};
     }
-    const DWORD headerSize = little32(dib.data());
+    const DWORD headerSize = Little32(dib.data());
     if (headerSize < 40 || headerSize > dib.size()) {
         return {};
     }
-    const WORD bitCount = little16(dib.data() + 14);
-    const DWORD compression = little32(dib.data() + 16);
-    DWORD colours = little32(dib.data() + 32);
+    const WORD bitCount = Little16(dib.data() + 14);
+    const DWORD compression = Little32(dib.data() + 16);
+    DWORD colours = Little32(dib.data() + 32);
     if (colours == 0 && bitCount <= 8) {
         colours = 1u << bitCount;
     }
@@ -48,9 +48,9 @@ QImage imageFromDib(std::span<const BYTE> dib) {
         return {};
     }
     QByteArray file("BM");
-    append32(file, static_cast<DWORD>(14 + dib.size()));
-    append32(file, 0);
-    append32(file, static_cast<DWORD>(offset));
+    Append32(file, static_cast<DWORD>(14 + dib.size()));
+    Append32(file, 0);
+    Append32(file, static_cast<DWORD>(offset));
     file.append(reinterpret_cast<const char*>(dib.data()), static_cast<qsizetype>(dib.size()));
     return QImage::fromData(file, "BMP");
 }
@@ -58,17 +58,17 @@ QImage imageFromDib(std::span<const BYTE> dib) {
 } // namespace
 
 QImage LoadBitmapImage(HMODULE module, WORD id) {
-    return imageFromDib(ResourceBytes(module, MAKEINTRESOURCEW(id), RT_BITMAP));
+    return ImageFromDib(ResourceBytes(module, MAKEINTRESOURCEW(id), RT_BITMAP));
 }
 
 QImage LoadIconImage(HMODULE module, WORD id, int size) {
     // GRPICONDIR: reserved, type 1, count; then 14-byte entries whose last
     // word is the id of the RT_ICON image.
     const auto group = ResourceBytes(module, MAKEINTRESOURCEW(id), RT_GROUP_ICON);
-    if (group.size() < 6 || little16(group.data() + 2) != 1) {
+    if (group.size() < 6 || Little16(group.data() + 2) != 1) {
         return {};
     }
-    const size_t count = little16(group.data() + 4);
+    const size_t count = Little16(group.data() + 4);
     const BYTE* best = nullptr;
     int bestWidth = 0;
     for (size_t i = 0; i < count && 6 + 14 * (i + 1) <= group.size(); ++i) {
@@ -85,7 +85,7 @@ QImage LoadIconImage(HMODULE module, WORD id, int size) {
     if (!best) {
         return {};
     }
-    const auto image = ResourceBytes(module, MAKEINTRESOURCEW(little16(best + 12)), RT_ICON);
+    const auto image = ResourceBytes(module, MAKEINTRESOURCEW(Little16(best + 12)), RT_ICON);
     if (image.empty()) {
         return {};
     }
@@ -93,8 +93,8 @@ QImage LoadIconImage(HMODULE module, WORD id, int size) {
     const char header[6] = {0, 0, 1, 0, 1, 0};
     file.append(header, 6);
     file.append(reinterpret_cast<const char*>(best), 8); // size, colours, planes, bit count
-    append32(file, static_cast<DWORD>(image.size()));
-    append32(file, 6 + 16);
+    Append32(file, static_cast<DWORD>(image.size()));
+    Append32(file, 6 + 16);
     file.append(reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size()));
     return QImage::fromData(file, "ICO");
 }

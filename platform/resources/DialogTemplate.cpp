@@ -13,11 +13,11 @@ constexpr WORD kFirstPredefined = 0x80;
 constexpr std::array<const wchar_t*, 6> kPredefinedNames{L"BUTTON",  L"EDIT",      L"STATIC",
                                                          L"LISTBOX", L"SCROLLBAR", L"COMBOBOX"};
 
-SHORT readShort(ResReader& r) {
+SHORT ReadShort(ResReader& r) {
     return static_cast<SHORT>(r.word());
 }
 
-bool readItem(ResReader& r, bool extended, DialogItem& item) {
+bool ReadItem(ResReader& r, bool extended, DialogItem& item) {
     r.align(4);
     if (extended) {
         item.helpId = r.dword();
@@ -27,10 +27,10 @@ bool readItem(ResReader& r, bool extended, DialogItem& item) {
         item.style = r.dword();
         item.exStyle = r.dword();
     }
-    item.x = readShort(r);
-    item.y = readShort(r);
-    item.cx = readShort(r);
-    item.cy = readShort(r);
+    item.x = ReadShort(r);
+    item.y = ReadShort(r);
+    item.cx = ReadShort(r);
+    item.cy = ReadShort(r);
     item.id = extended ? r.dword() : r.word();
     item.windowClass = r.szOrOrd();
     item.title = r.szOrOrd();
@@ -87,10 +87,10 @@ std::optional<DialogTemplate> ParseDialogTemplate(std::span<const BYTE> data) {
         dlg.exStyle = r.dword();
     }
     const WORD count = r.word();
-    dlg.x = readShort(r);
-    dlg.y = readShort(r);
-    dlg.cx = readShort(r);
-    dlg.cy = readShort(r);
+    dlg.x = ReadShort(r);
+    dlg.y = ReadShort(r);
+    dlg.cx = ReadShort(r);
+    dlg.cy = ReadShort(r);
     dlg.menu = r.szOrOrd();
     dlg.windowClass = r.szOrOrd();
     dlg.title = r.sz();
@@ -112,7 +112,7 @@ std::optional<DialogTemplate> ParseDialogTemplate(std::span<const BYTE> data) {
     // count larger than the data fails at the end of the data.
     for (WORD i = 0; i < count; ++i) {
         DialogItem item;
-        if (!readItem(r, dlg.extended, item))
+        if (!ReadItem(r, dlg.extended, item))
             return std::nullopt;
         dlg.items.push_back(std::move(item));
     }

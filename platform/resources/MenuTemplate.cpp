@@ -17,7 +17,7 @@ constexpr WORD kMfrEnd = 0x80;
 
 // One level of the standard form: items up to and including the one marked
 // MF_END. Depth is counted so that a hostile template cannot nest without end.
-bool readStandardLevel(ResReader& r, int depth, std::vector<MenuItem>& out) {
+bool ReadStandardLevel(ResReader& r, int depth, std::vector<MenuItem>& out) {
     if (depth > MenuTemplate::kMaxDepth)
         return false;
     for (;;) {
@@ -35,7 +35,7 @@ bool readStandardLevel(ResReader& r, int depth, std::vector<MenuItem>& out) {
         // The resource compiler writes MENUITEM SEPARATOR as an empty item.
         item.separator = (options & kMftSeparator) != 0 ||
                          (!item.popup && item.id == 0 && item.text.empty() && item.flags == 0);
-        if (item.popup && !readStandardLevel(r, depth + 1, item.children))
+        if (item.popup && !ReadStandardLevel(r, depth + 1, item.children))
             return false;
         out.push_back(std::move(item));
         if (options & kMfEnd)
@@ -43,7 +43,7 @@ bool readStandardLevel(ResReader& r, int depth, std::vector<MenuItem>& out) {
     }
 }
 
-bool readExtendedLevel(ResReader& r, int depth, std::vector<MenuItem>& out) {
+bool ReadExtendedLevel(ResReader& r, int depth, std::vector<MenuItem>& out) {
     if (depth > MenuTemplate::kMaxDepth)
         return false;
     for (;;) {
@@ -63,7 +63,7 @@ bool readExtendedLevel(ResReader& r, int depth, std::vector<MenuItem>& out) {
         }
         if (!r.ok())
             return false;
-        if (item.popup && !readExtendedLevel(r, depth + 1, item.children))
+        if (item.popup && !ReadExtendedLevel(r, depth + 1, item.children))
             return false;
         out.push_back(std::move(item));
         if (resInfo & kMfrEnd)
@@ -91,13 +91,13 @@ std::optional<MenuTemplate> ParseMenuTemplate(std::span<const BYTE> data) {
         if (!r.ok())
             return std::nullopt;
         // An empty menu is its header alone.
-        if (!r.atEnd() && !readExtendedLevel(r, 1, menu.items))
+        if (!r.atEnd() && !ReadExtendedLevel(r, 1, menu.items))
             return std::nullopt;
     } else {
         r.skip(offset);
         if (!r.ok())
             return std::nullopt;
-        if (!r.atEnd() && !readStandardLevel(r, 1, menu.items))
+        if (!r.atEnd() && !ReadStandardLevel(r, 1, menu.items))
             return std::nullopt;
     }
     return menu;

@@ -13,7 +13,7 @@ constexpr size_t kMinHeader = 8 + 4 + 4 + kFixedTail;
 constexpr WORD kLangNeutral = 0;
 constexpr WORD kLangEnglishUs = 0x0409;
 
-std::optional<ResId> readId(ResReader& r) {
+std::optional<ResId> ReadId(ResReader& r) {
     const SzOrOrd field = r.szOrOrd();
     if (!r.ok() || field.isNone())
         return std::nullopt; // cut short, or an empty name
@@ -53,8 +53,8 @@ bool ResImage::index() {
             return false;
         // The names and fixed fields must lie inside the header.
         ResReader h(m_image.first(pos + headerSize), pos + 8);
-        const auto type = readId(h);
-        const auto name = type ? readId(h) : std::nullopt;
+        const auto type = ReadId(h);
+        const auto name = type ? ReadId(h) : std::nullopt;
         if (!name)
             return false;
         h.align(4);

@@ -26,7 +26,7 @@ struct LoaderGeneration {
     bool operator==(const LoaderGeneration&) const = default;
 };
 
-LoaderGeneration currentGeneration() {
+LoaderGeneration CurrentGeneration() {
     LoaderGeneration generation;
     ::dl_iterate_phdr(
         [](dl_phdr_info* info, size_t size, void* data) -> int {
@@ -56,14 +56,14 @@ ResourceCache& Cache() {
     return *cache;
 }
 
-HMODULE effectiveModule(HMODULE module) {
+HMODULE EffectiveModule(HMODULE module) {
     return module ? module : GetModuleHandleW(nullptr);
 }
 
 // Null when the module is not loaded or carries no (sound) resources.
-std::shared_ptr<const zx::ResImage> imageOf(HMODULE module) {
-    module = effectiveModule(module);
-    const LoaderGeneration generation = currentGeneration();
+std::shared_ptr<const zx::ResImage> ImageOf(HMODULE module) {
+    module = EffectiveModule(module);
+    const LoaderGeneration generation = CurrentGeneration();
     ResourceCache& cache = Cache();
     {
         std::lock_guard lock(cache.mutex);
@@ -88,7 +88,7 @@ std::shared_ptr<const zx::ResImage> imageOf(HMODULE module) {
 }
 
 // The entry whose bytes start at the address; entries are in image order.
-const zx::ResEntry* entryAt(const zx::ResImage& image, const void* address) {
+const zx::ResEntry* EntryAt(const zx::ResImage& image, const void* address) {
     const auto& entries = image.entries();
     const auto* target = static_cast<const BYTE*>(address);
     auto it = std::lower_bound(entries.begin(), entries.end(), target,
@@ -101,13 +101,13 @@ const zx::ResEntry* entryAt(const zx::ResImage& image, const void* address) {
 // The resource an HRSRC stands for: looked for in the module given, then in
 // every module indexed so far (callers pass a null module for a resource of
 // another module more often than not).
-const zx::ResEntry* locate(HMODULE module, HRSRC resource,
+const zx::ResEntry* Locate(HMODULE module, HRSRC resource,
                            std::shared_ptr<const zx::ResImage>& keep) {
     if (!resource)
         return nullptr;
-    keep = imageOf(module);
+    keep = ImageOf(module);
     if (keep) {
-        if (const zx::ResEntry* entry = entryAt(*keep, resource))
+        if (const zx::ResEntry* entry = EntryAt(*keep, resource))
             return entry;
     }
     std::vector<std::shared_ptr<const zx::ResImage>> others;
@@ -119,7 +119,7 @@ const zx::ResEntry* locate(HMODULE module, HRSRC resource,
         }
     }
     for (auto& image : others) {
-        if (const zx::ResEntry* entry = entryAt(*image, resource)) {
+        if (const zx::ResEntry* entry = EntryAt(*image, resource)) {
             keep = std::move(image);
             return entry;
         }
@@ -139,7 +139,7 @@ HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
         SetLastError(typeId ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_TYPE_NOT_FOUND);
         return nullptr;
     }
-    const auto image = imageOf(module);
+    const auto image = ImageOf(module);
     if (!image || image->entries().empty()) {
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return nullptr;
@@ -156,7 +156,7 @@ HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
 
 HGLOBAL LoadResource(HMODULE module, HRSRC resource) {
     std::shared_ptr<const zx::ResImage> keep;
-    const zx::ResEntry* entry = locate(module, resource, keep);
+    const zx::ResEntry* entry = Locate(module, resource, keep);
     if (!entry) {
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return nullptr;
@@ -166,7 +166,7 @@ HGLOBAL LoadResource(HMODULE module, HRSRC resource) {
 
 DWORD SizeofResource(HMODULE module, HRSRC resource) {
     std::shared_ptr<const zx::ResImage> keep;
-    const zx::ResEntry* entry = locate(module, resource, keep);
+    const zx::ResEntry* entry = Locate(module, resource, keep);
     if (!entry) {
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return 0;
@@ -183,7 +183,7 @@ int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int max) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    const auto image = imageOf(instance);
+    const auto image = ImageOf(instance);
     const std::optional<std::wstring> text =
         image ? zx::FindStringInTable(*image, id) : std::nullopt;
     if (!text) {

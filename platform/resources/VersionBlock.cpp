@@ -3,7 +3,6 @@
 #include "platform/ResReader.h"
 #include "platform/WideText.h"
 
-
 namespace zx {
 
 namespace {
@@ -24,7 +23,7 @@ struct Node {
 
 // Reads the node at pos, which must fit before limit. Offsets count from the
 // start of the resource, which is where DWORD alignment is measured.
-std::optional<Node> readNode(std::span<const BYTE> data, size_t pos, size_t limit) {
+std::optional<Node> ReadNode(std::span<const BYTE> data, size_t pos, size_t limit) {
     ResReader r(data.first(limit), pos);
     const WORD length = r.word();
     Node node;
@@ -57,10 +56,10 @@ std::optional<Node> readNode(std::span<const BYTE> data, size_t pos, size_t limi
 
 // Calls visit(node) for each child of parent; false when one is damaged.
 template <typename Visit>
-bool forEachChild(std::span<const BYTE> data, const Node& parent, Visit visit) {
+bool ForEachChild(std::span<const BYTE> data, const Node& parent, Visit visit) {
     size_t pos = parent.childrenBegin;
     while (pos < parent.end) {
-        auto child = readNode(data, pos, parent.end);
+        auto child = ReadNode(data, pos, parent.end);
         if (!child || !visit(*child))
             return false;
         pos = child->end;
@@ -69,7 +68,7 @@ bool forEachChild(std::span<const BYTE> data, const Node& parent, Visit visit) {
     return true;
 }
 
-std::wstring textValue(const Node& node) {
+std::wstring TextValue(const Node& node) {
     if (node.valueLength == 0)
         return {};
     size_t units = 0;
@@ -79,7 +78,7 @@ std::wstring textValue(const Node& node) {
     return ResReader::wide(node.value.data(), units);
 }
 
-std::wstring versionText(DWORD ms, DWORD ls) {
+std::wstring VersionText(DWORD ms, DWORD ls) {
     return std::to_wstring(HIWORD(ms)) + L'.' + std::to_wstring(LOWORD(ms)) + L'.' +
            std::to_wstring(HIWORD(ls)) + L'.' + std::to_wstring(LOWORD(ls));
 }
@@ -87,7 +86,7 @@ std::wstring versionText(DWORD ms, DWORD ls) {
 } // namespace
 
 std::optional<VersionBlock> ParseVersionBlock(std::span<const BYTE> data) {
-    auto root = readNode(data, 0, data.size());
+    auto root = ReadNode(data, 0, data.size());
     if (!root || root->key != L"VS_VERSION_INFO")
         return std::nullopt;
 
@@ -107,14 +106,14 @@ std::optional<VersionBlock> ParseVersionBlock(std::span<const BYTE> data) {
         block.fixed = f;
     }
 
-    const bool ok = forEachChild(data, *root, [&](const Node& info) {
+    const bool ok = ForEachChild(data, *root, [&](const Node& info) {
         if (info.key != L"StringFileInfo")
             return true; // VarFileInfo and anything newer: not needed
-        return forEachChild(data, info, [&](const Node& table) {
+        return ForEachChild(data, info, [&](const Node& table) {
             VersionBlock::StringTable out;
             out.key = table.key;
-            const bool tableOk = forEachChild(data, table, [&](const Node& str) {
-                out.strings.emplace_back(str.key, textValue(str));
+            const bool tableOk = ForEachChild(data, table, [&](const Node& str) {
+                out.strings.emplace_back(str.key, TextValue(str));
                 return true;
             });
             block.tables.push_back(std::move(out));
@@ -147,11 +146,11 @@ std::optional<std::wstring> VersionBlock::value(std::wstring_view key,
 }
 
 std::wstring VersionBlock::fileVersionText() const {
-    return fixed ? versionText(fixed->fileVersionMS, fixed->fileVersionLS) : std::wstring();
+    return fixed ? VersionText(fixed->fileVersionMS, fixed->fileVersionLS) : std::wstring();
 }
 
 std::wstring VersionBlock::productVersionText() const {
-    return fixed ? versionText(fixed->productVersionMS, fixed->productVersionLS) : std::wstring();
+    return fixed ? VersionText(fixed->productVersionMS, fixed->productVersionLS) : std::wstring();
 }
 
 } // namespace zx

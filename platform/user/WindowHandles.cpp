@@ -1,12 +1,10 @@
 #include "platform/WindowHandles.h"
 
-#include "platform/SlotHandle.h"
-
 #include "platform/LastError.h"
+#include "platform/SlotTable.h"
 #include "platform/Threads.h"
 #include "platform/WindowTable.h"
 
-#include <cstdint>
 #include <cwctype>
 #include <map>
 #include <mutex>
@@ -17,9 +15,7 @@
 namespace zx {
 namespace {
 
-struct WindowSlot {
-    std::uint32_t generation = 1;
-    bool alive = false;
+struct WindowEntry {
     bool destroying = false;
     WNDPROC proc = nullptr;
     void* context = nullptr;
@@ -29,8 +25,7 @@ struct WindowSlot {
 
 struct WindowTableData {
     std::shared_mutex mutex;
-    std::vector<WindowSlot> slots;
-    std::vector<std::uint32_t> freeSlots;
+    SlotTable<WindowEntry> windows;
 };
 
 // Never destroyed: abandoned threads may still post while the process exits.
@@ -39,39 +34,12 @@ WindowTableData& Table() {
     return *table;
 }
 
-// Never null, never (HWND)-1, never a small constant such as HWND_BROADCAST.
-HWND Encode(std::uint32_t index, std::uint32_t generation) {
-    return reinterpret_cast<HWND>(EncodeSlotHandle(index, generation));
-}
-
-// The live slot a handle names, or null. Call with the table's lock held.
-WindowSlot* Find(WindowTableData& table, HWND hwnd) {
-    const auto handle = DecodeSlotHandle(hwnd);
-    if (!handle || handle->index >= table.slots.size())
-        return nullptr;
-    WindowSlot& slot = table.slots[handle->index];
-    if (!slot.alive || slot.generation != handle->generation)
-        return nullptr;
-    return &slot;
-}
-
-void FreeSlot(WindowTableData& table, WindowSlot& slot) {
-    slot.alive = false;
-    slot.destroying = false;
-    slot.proc = nullptr;
-    slot.context = nullptr;
-    slot.queue.reset();
-    if (++slot.generation == 0)
-        slot.generation = 1;
-    table.freeSlots.push_back(static_cast<std::uint32_t>(&slot - table.slots.data()));
-}
-
 } // namespace
 
 bool LookupWindow(HWND hwnd, WindowInfo& info) {
     auto& table = Table();
     std::shared_lock lock(table.mutex);
-    const WindowSlot* slot = Find(table, hwnd);
+    const WindowEntry* slot = table.windows.Find(hwnd);
     if (!slot)
         return false;
     info.proc = slot->proc;
@@ -93,10 +61,8 @@ bool CallWindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRES
 void InvalidateThreadWindows(DWORD threadId) {
     auto& table = Table();
     std::unique_lock lock(table.mutex);
-    for (WindowSlot& slot : table.slots) {
-        if (slot.alive && slot.ownerThreadId == threadId)
-            FreeSlot(table, slot);
-    }
+    table.windows.RemoveIf(
+        [threadId](const WindowEntry& window) { return window.ownerThreadId == threadId; });
 }
 
 HWND CreateWindowHandle(WNDPROC proc, void* context) {
@@ -108,19 +74,15 @@ HWND CreateWindowHandle(WNDPROC proc, void* context) {
     }
     auto& table = Table();
     std::unique_lock lock(table.mutex);
-    const auto allocated = AllocateSlot(table.slots, table.freeSlots);
-    if (!allocated) {
+    const DWORD owner = queue->ThreadId();
+    // Never null, never (HWND)-1, never a small constant such as HWND_BROADCAST.
+    const auto handle =
+        table.windows.Insert(WindowEntry{false, proc, context, owner, std::move(queue)});
+    if (!handle) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    const std::uint32_t index = *allocated;
-    WindowSlot& slot = table.slots[index];
-    slot.alive = true;
-    slot.proc = proc;
-    slot.context = context;
-    slot.ownerThreadId = queue->ThreadId();
-    slot.queue = std::move(queue);
-    return Encode(index, slot.generation);
+    return reinterpret_cast<HWND>(*handle);
 }
 
 void* GetWindowContext(HWND hwnd) {
@@ -131,7 +93,7 @@ void* GetWindowContext(HWND hwnd) {
 BOOL SetWindowContext(HWND hwnd, void* context) {
     auto& table = Table();
     std::unique_lock lock(table.mutex);
-    WindowSlot* slot = Find(table, hwnd);
+    WindowEntry* slot = table.windows.Find(hwnd);
     if (!slot) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
@@ -143,7 +105,7 @@ BOOL SetWindowContext(HWND hwnd, void* context) {
 WNDPROC SetWindowProcedure(HWND hwnd, WNDPROC proc) {
     auto& table = Table();
     std::unique_lock lock(table.mutex);
-    WindowSlot* slot = Find(table, hwnd);
+    WindowEntry* slot = table.windows.Find(hwnd);
     if (!slot) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
@@ -160,7 +122,7 @@ BOOL DestroyWindow(HWND hWnd) {
     std::shared_ptr<zx::MessageQueue> queue;
     {
         std::unique_lock lock(table.mutex);
-        zx::WindowSlot* slot = zx::Find(table, hWnd);
+        zx::WindowEntry* slot = table.windows.Find(hWnd);
         if (!slot) {
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return FALSE;
@@ -182,8 +144,7 @@ BOOL DestroyWindow(HWND hWnd) {
     zx::CallWindowProcedure(hWnd, WM_NCDESTROY, 0, 0, ignored);
     {
         std::unique_lock lock(table.mutex);
-        if (zx::WindowSlot* slot = zx::Find(table, hWnd))
-            zx::FreeSlot(table, *slot);
+        table.windows.Remove(hWnd);
     }
     // Messages still queued for it are dropped when they come up; posts to it
     // fail from now on.

@@ -1,0 +1,241 @@
+// The event bridge: Qt events of widgets bound to windows become the
+// messages Windows would send those windows (keys and mouse buttons offered
+// to PreTranslateMessage, paint, close, size, show and cursor messages).
+#include "platform/DeviceContext.h"
+#include "platform/WidgetHandles.h"
+#include "platform/WindowClassHooks.h"
+#include "platform/WindowMessages.h"
+#include "platform/rc/zxres.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QWidget>
+
+namespace zx {
+namespace {
+
+WindowClassHooks& Hooks() {
+    static WindowClassHooks hooks;
+    return hooks;
+}
+
+// ---- Qt events become the messages Windows would send -----------------------
+
+class EventBridge final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            return KeyEvent(watched, static_cast<QKeyEvent*>(event));
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            return MouseEvent(watched, static_cast<QMouseEvent*>(event));
+        case QEvent::Paint:
+            return PaintEvent(watched);
+        case QEvent::Close:
+            return CloseEvent(watched, static_cast<QCloseEvent*>(event));
+        case QEvent::Resize:
+            ResizeEvent(watched);
+            return false;
+        case QEvent::Show:
+            ShowEvent(watched);
+            return false;
+        case QEvent::Enter:
+            EnterEvent(watched);
+            return false;
+        default:
+            return false;
+        }
+    }
+
+private:
+    static bool Routed(HWND hwnd) {
+        return ClassHooks().routesMessages && ClassHooks().routesMessages(hwnd);
+    }
+    static bool Handles(HWND hwnd, UINT message) {
+        return ClassHooks().handlesMessage && ClassHooks().handlesMessage(hwnd, message);
+    }
+    static bool PreTranslate(MSG* msg) {
+        return ClassHooks().preTranslate && ClassHooks().preTranslate(msg);
+    }
+
+    static HWND BoundHandle(QObject* watched) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        return w ? HandleFromWidget(w) : nullptr;
+    }
+
+    // An event travels up the widget tree while widgets ignore it, meeting
+    // this filter at every step: only its first step is translated.
+    bool FirstSighting(QWidget* receiver, const QInputEvent* event) {
+        const bool propagation = event == m_lastInput && event->type() == m_lastType &&
+                                 m_lastReceiver && receiver->isAncestorOf(m_lastReceiver);
+        m_lastInput = event;
+        m_lastType = event->type();
+        m_lastReceiver = receiver;
+        return !propagation;
+    }
+
+    bool KeyEvent(QObject* watched, QKeyEvent* event) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (!w || !FirstSighting(w, event))
+            return false;
+        HWND target = WindowFromWidget(w);
+        if (!target)
+            return false;
+        WPARAM vk = 0;
+        switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            vk = VK_RETURN;
+            break;
+        case Qt::Key_Escape:
+            vk = VK_ESCAPE;
+            break;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            vk = VK_TAB;
+            break;
+        default:
+            if (event->key() >= Qt::Key_Space && event->key() <= Qt::Key_AsciiTilde)
+                vk = static_cast<WPARAM>(QChar::toUpper(static_cast<char32_t>(event->key())));
+            else
+                return false;
+        }
+        MSG msg{target,
+                event->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
+                vk,
+                1,
+                static_cast<DWORD>(event->timestamp()),
+                CursorPoint()};
+        return PreTranslate(&msg);
+    }
+
+    bool MouseEvent(QObject* watched, QMouseEvent* event) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (!w || !FirstSighting(w, event))
+            return false;
+        HWND target = WindowFromWidget(w);
+        if (!target)
+            return false;
+        UINT message = 0;
+        const bool right = event->button() == Qt::RightButton;
+        if (event->button() != Qt::LeftButton && !right)
+            return false;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            message = right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
+            break;
+        case QEvent::MouseButtonRelease:
+            message = right ? WM_RBUTTONUP : WM_LBUTTONUP;
+            break;
+        default:
+            message = right ? WM_RBUTTONDBLCLK : WM_LBUTTONDBLCLK;
+            break;
+        }
+        const QPoint global = event->globalPosition().toPoint();
+        QWidget* targetWidget = WidgetFromHandle(target);
+        const QPoint local = targetWidget ? targetWidget->mapFromGlobal(global) : QPoint();
+        MSG msg{target,
+                message,
+                0,
+                MAKELPARAM(local.x(), local.y()),
+                static_cast<DWORD>(event->timestamp()),
+                POINT{global.x(), global.y()}};
+        return PreTranslate(&msg);
+    }
+
+    // WM_ERASEBKGND and WM_PAINT for the windows whose maps handle them; a
+    // WM_PAINT handler paints instead of the widget.
+    static bool PaintEvent(QObject* watched) {
+        HWND hwnd = BoundHandle(watched);
+        if (!hwnd || !Routed(hwnd))
+            return false;
+        if (Handles(hwnd, WM_ERASEBKGND)) {
+            QPainter painter(static_cast<QWidget*>(watched));
+            DeviceContext dc(&painter);
+            SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.handle()), 0);
+        }
+        if (Handles(hwnd, WM_PAINT)) {
+            SendMessageW(hwnd, WM_PAINT, 0, 0);
+            return true;
+        }
+        return false;
+    }
+
+    static bool CloseEvent(QObject* watched, QCloseEvent* event) {
+        HWND hwnd = BoundHandle(watched);
+        if (!hwnd || !static_cast<QWidget*>(watched)->isWindow() || !Routed(hwnd))
+            return false;
+        // The window decides: dialogs cancel, other windows destroy themselves.
+        event->ignore();
+        SendMessageW(hwnd, WM_CLOSE, 0, 0);
+        return true;
+    }
+
+    static void ResizeEvent(QObject* watched) {
+        HWND hwnd = BoundHandle(watched);
+        if (!hwnd || !Routed(hwnd))
+            return;
+        auto* w = static_cast<QWidget*>(watched);
+        SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->width(), w->height()));
+    }
+
+    static void ShowEvent(QObject* watched) {
+        if (HWND hwnd = BoundHandle(watched); hwnd && Routed(hwnd))
+            RefreshControlColours(hwnd);
+    }
+
+    static void EnterEvent(QObject* watched) {
+        HWND hwnd = BoundHandle(watched);
+        if (!hwnd)
+            return;
+        SetCursorTarget(static_cast<QWidget*>(watched));
+        const LPARAM lParam = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+        for (HWND h = hwnd; h; h = GetParent(h)) {
+            if (SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), lParam))
+                break;
+            if (!(WindowStyle(h) & WS_CHILD))
+                break;
+        }
+        SetCursorTarget(nullptr);
+    }
+
+    static POINT CursorPoint() {
+        const QPoint p = QCursor::pos();
+        return POINT{p.x(), p.y()};
+    }
+
+    const QInputEvent* m_lastInput = nullptr;
+    QEvent::Type m_lastType = QEvent::None;
+    QPointer<QWidget> m_lastReceiver;
+};
+
+} // namespace
+
+void EnsureEventBridge() {
+    static QPointer<EventBridge> bridge;
+    if (bridge || !QCoreApplication::instance())
+        return;
+    bridge = new EventBridge(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(bridge);
+}
+
+void SetWindowClassHooks(const WindowClassHooks& hooks) {
+    Hooks() = hooks;
+}
+
+const WindowClassHooks& ClassHooks() {
+    return Hooks();
+}
+
+} // namespace zx
