@@ -6,8 +6,8 @@
 
 #include "zarvexapp/command/TargetPlatform.h"
 
-// The platform index this module declares.
-#define SIMPLATFORM_INDEX 1
+// The platform index this module declares (1 is qemuvirt.ctp's).
+#define SIMPLATFORM_INDEX 2
 
 class CSimPlatform final : public CTargetPlatform {
 public:
