@@ -3,7 +3,6 @@
 #include "GdbRemoteMap.h"
 #include "platform/Interlocked.h"
 #include "platform/Messages.h"
-#include "platform/Sync.h"
 #include "platform/Threads.h"
 #include "platform/WideText.h"
 #include "zarvexapp/command/Worker.h"
@@ -367,7 +366,7 @@ DWORD CGdbRemoteAPI::RunWorker(void* parameter) {
         switch (record->uCommand) {
         case API_CMD_EXIT:
             delete record;
-            DiscardQueued();
+            DiscardQueuedRequests(GDBREMOTE_LINK_ERROR);
             m_link.Close();
             return 0;
         case API_CMD_WRITE:
@@ -387,31 +386,7 @@ DWORD CGdbRemoteAPI::RunWorker(void* parameter) {
             break;
         }
     }
-    DiscardQueued();
+    DiscardQueuedRequests(GDBREMOTE_LINK_ERROR);
     m_link.Close();
     return 0;
-}
-
-void CGdbRemoteAPI::DiscardQueued() {
-    // Requests still queued when the worker ends would be lost with its queue:
-    // a waiting requester is released with the error value, the rest freed.
-    // Refusing first closes the gap between the last look and the thread's end.
-    zx::RefuseThreadMessages();
-    MSG msg;
-    unsigned int discarded = 0;
-    while (PeekMessageW(&msg, nullptr, UWM_API_SINGLE_COMMAND, UWM_API_BURST_COMMAND, PM_REMOVE)) {
-        auto* record = reinterpret_cast<UWM_API_COMMAND_MESSAGE*>(msg.wParam);
-        if (!record)
-            continue;
-        ++discarded;
-        if (record->dwFlags & API_FLAG_WAIT) {
-            record->dwData = GDBREMOTE_LINK_ERROR;
-            SetEvent(static_cast<HANDLE>(record->pEvent));
-        } else {
-            delete record;
-        }
-    }
-    if (discarded)
-        PrintToDebugFile(L"gdbremote: %s queued requests discarded at exit\n",
-                         std::to_wstring(discarded).c_str());
 }

@@ -64,7 +64,6 @@ private:
                 CGdbConnection::Result result);
     void PrintLine(const std::wstring& line, ULONG colour);
     UWM_API_COMMAND_MESSAGE* PostLocal(DWORD data, ULONG flags);
-    void DiscardQueued();
 
     ULONG m_dwPreset = 0;
     // Read on the user-interface thread by Open, before the worker starts.

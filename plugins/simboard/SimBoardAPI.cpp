@@ -3,7 +3,6 @@
 #include "SimBoardMap.h"
 #include "platform/Interlocked.h"
 #include "platform/Messages.h"
-#include "platform/Sync.h"
 #include "zarvexapp/command/Worker.h"
 #include "zarvexapp/contracts/Globals.h"
 
@@ -220,7 +219,7 @@ DWORD CSimBoardAPI::RunWorker(void* parameter) {
         switch (record->uCommand) {
         case API_CMD_EXIT:
             delete record;
-            DiscardQueued();
+            DiscardQueuedRequests(SIMBOARD_BUS_ERROR);
             return 0;
         case API_CMD_READ:
         case SIMBOARD_CMD_I2C_READ:
@@ -245,29 +244,6 @@ DWORD CSimBoardAPI::RunWorker(void* parameter) {
             break;
         }
     }
-    DiscardQueued();
+    DiscardQueuedRequests(SIMBOARD_BUS_ERROR);
     return 0;
-}
-
-void CSimBoardAPI::DiscardQueued() {
-    // Requests still queued when the worker ends would be lost with its queue:
-    // a waiting requester is released with the error value, the rest freed.
-    // Refusing first closes the gap between the last look and the thread's end.
-    zx::RefuseThreadMessages();
-    MSG msg;
-    unsigned int discarded = 0;
-    while (PeekMessageW(&msg, nullptr, UWM_API_SINGLE_COMMAND, UWM_API_BURST_COMMAND, PM_REMOVE)) {
-        auto* record = reinterpret_cast<UWM_API_COMMAND_MESSAGE*>(msg.wParam);
-        if (!record)
-            continue;
-        ++discarded;
-        if (record->dwFlags & API_FLAG_WAIT) {
-            record->dwData = SIMBOARD_BUS_ERROR;
-            SetEvent(static_cast<HANDLE>(record->pEvent));
-        } else {
-            delete record;
-        }
-    }
-    if (discarded)
-        PrintToDebugFile(L"simboard: %u queued requests discarded at exit\n", Arg(discarded));
 }

@@ -50,7 +50,6 @@ public:
 private:
     void Fail(const UWM_API_COMMAND_MESSAGE* msg, const wchar_t* what);
     DWORD RunWorker(void* parameter);
-    void DiscardQueued();
 
     ULONG m_dwParameter = 0;
     CSimBoard m_board;

@@ -9,6 +9,7 @@
 #include "zarvexapp/contracts/Globals.h"
 
 #include <cstdint>
+#include <string>
 
 namespace {
 
@@ -299,6 +300,28 @@ void CAPI::PrintToDebugFile(const wchar_t* format, const wchar_t* arg1, const wc
                             const wchar_t* arg3) {
     if (g_pZarvexConfig)
         g_pZarvexConfig->PrintToDebugFile(format, arg1, arg2, arg3);
+}
+
+void CAPI::DiscardQueuedRequests(DWORD error) {
+    // Refusing first closes the gap between the last look and the thread's end.
+    zx::RefuseThreadMessages();
+    MSG msg;
+    unsigned int discarded = 0;
+    while (PeekMessageW(&msg, nullptr, UWM_API_SINGLE_COMMAND, UWM_API_BURST_COMMAND, PM_REMOVE)) {
+        auto* record = reinterpret_cast<UWM_API_COMMAND_MESSAGE*>(msg.wParam);
+        if (!record)
+            continue;
+        ++discarded;
+        if (record->dwFlags & API_FLAG_WAIT) {
+            record->dwData = error;
+            SetEvent(static_cast<HANDLE>(record->pEvent));
+        } else {
+            delete record;
+        }
+    }
+    if (discarded)
+        PrintToDebugFile(L"Worker:%s queued requests discarded at exit\n",
+                         std::to_wstring(discarded).c_str());
 }
 
 // ---- Request builders --------------------------------------------------------

@@ -149,6 +149,13 @@ protected:
                                          void* target, t_API_MSG_CALLBACK_TYPE type,
                                          void* userData);
 
+    // For the worker thread, last thing before its routine returns: refuses
+    // later posts to the thread (their senders keep their records), then
+    // takes the requests still queued, which would be lost with the queue. A
+    // waiting requester is released with `error` in dwData; the other records
+    // are freed. Logs how many there were.
+    void DiscardQueuedRequests(DWORD error);
+
 private:
     void Complete(UWM_API_COMMAND_MESSAGE*& msg);
     bool WorkerEnded() const;
