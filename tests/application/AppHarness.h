@@ -63,7 +63,17 @@ public:
         m_iTargetPlatform = 0;
     }
 
+    using CZarvexAppBase::BurstReadMemory;
+    using CZarvexAppBase::BurstReadMemoryAndWait;
+    using CZarvexAppBase::BurstWriteMemoryAndWait;
     using CZarvexAppBase::OnInterrupt;
+    using CZarvexAppBase::PerformDmaCheck;
+    using CZarvexAppBase::ReadI2CAddress;
+    using CZarvexAppBase::ReadMemory;
+    using CZarvexAppBase::ReadMemoryAndWait;
+    using CZarvexAppBase::WriteI2CSubAddress;
+    using CZarvexAppBase::WriteMemory;
+    using CZarvexAppBase::WriteMemoryAndWait;
 
     std::vector<Printed> prints;
 };

@@ -270,6 +270,54 @@ protected:
     CString GetTargetCommsTitle();
     CString GetTargetCommsVersion();
 
+    // ---- Hardware access ------------------------------------------------------------
+    // The application's own requests. Without an API each does nothing and
+    // returns null (0). The memory forms add the bases selected by the
+    // API_FLAG_BASEn bits (the bits stay set); the I2C forms add none. The
+    // application is the call-back target; every other flag bit passes on.
+    // Asynchronous: WAIT cleared; reads also get CALLBACK and come back to
+    // OnApiCallBack.
+    UWM_API_COMMAND_MESSAGE* WriteMemory(ULONG address, ULONG data, ULONG mask, unsigned int flags,
+                                         void* userData);
+    UWM_API_COMMAND_MESSAGE* ReadMemory(ULONG address, ULONG mask, unsigned int flags,
+                                        void* userData);
+    UWM_API_COMMAND_MESSAGE* BurstWriteMemory(ULONG address, ULONG* buffer, ULONG count,
+                                              unsigned int flags, void* userData);
+    UWM_API_COMMAND_MESSAGE* BurstReadMemory(ULONG address, ULONG* buffer, ULONG count,
+                                             unsigned int flags, void* userData);
+    // Waiting: CALLBACK cleared, WAIT set; the record is freed here. A
+    // request whose worker ends before answering returns (0) instead of
+    // waiting for ever.
+    void WriteMemoryAndWait(ULONG address, ULONG data, ULONG mask, unsigned int flags,
+                            void* userData);
+    ULONG ReadMemoryAndWait(ULONG address, ULONG mask, unsigned int flags, void* userData);
+    void BurstWriteMemoryAndWait(ULONG address, ULONG* buffer, ULONG count, unsigned int flags,
+                                 void* userData);
+    void BurstReadMemoryAndWait(ULONG address, ULONG* buffer, ULONG count, unsigned int flags,
+                                void* userData);
+    UWM_API_COMMAND_MESSAGE* WriteI2CAddress(unsigned char address, ULONG data, unsigned int count,
+                                             unsigned int flags, void* userData);
+    UWM_API_COMMAND_MESSAGE* ReadI2CAddress(unsigned char address, unsigned int count,
+                                            unsigned int flags, void* userData);
+    UWM_API_COMMAND_MESSAGE* WriteI2CSubAddress(unsigned char address, unsigned char subAddress,
+                                                ULONG data, unsigned int count, unsigned int flags,
+                                                void* userData);
+    UWM_API_COMMAND_MESSAGE* ReadI2CSubAddress(unsigned char address, unsigned char subAddress,
+                                               unsigned int count, unsigned int flags,
+                                               void* userData);
+
+    // One step of the progress bar; nothing without one.
+    void StepProgress();
+    void ForceProgessClear();
+
+    // Writes uWords pseudo-random words from uAddress (the address counts
+    // words, 65536 per piece), reads them back, prints the rates and checks
+    // every word under uMask, printing each mismatch in dark red. True when
+    // every word verified. A check that cannot be made (buffers too large,
+    // no API, a link that stopped answering) says so in dark red and is
+    // false.
+    bool PerformDmaCheck(unsigned int uWords, unsigned int uAddress, unsigned int uMask);
+
 private:
     // The application whose start is opening its link: the worker is then
     // suspended until the start resumes it, so a page that waited for a

@@ -5,6 +5,7 @@
 #include "zarvexapp/application/ZarvexAppBase.h"
 #include "zarvexapp/command/API.h"
 #include "zarvexapp/command/CallbackTargets.h"
+#include "zarvexapp/command/RequestFlags.h"
 #include "zarvexapp/contracts/Globals.h"
 #include "zarvexapp/shell/ProgressControl.h"
 
@@ -19,15 +20,9 @@ CAPI*& ApplicationApi() {
     return g_pApplication ? g_pApplication->m_pAPI : g_noApi;
 }
 
-constexpr unsigned int Async(unsigned int flags) {
-    return flags & ~API_FLAG_WAIT;
-}
-constexpr unsigned int AsyncCallBack(unsigned int flags) {
-    return (flags & ~API_FLAG_WAIT) | API_FLAG_CALLBACK;
-}
-constexpr unsigned int Waiting(unsigned int flags) {
-    return (flags & ~API_FLAG_CALLBACK) | API_FLAG_WAIT;
-}
+using zx::AsyncCallBackFlags;
+using zx::AsyncFlags;
+using zx::WaitFlags;
 
 } // namespace
 
@@ -214,28 +209,22 @@ void CPageBase::WriteNewToRegistry() {
 // ---- Hardware requests -------------------------------------------------------------------------
 
 ULONG CPageBase::AddBases(ULONG ulOffset, unsigned int uFlags) const {
-    static constexpr unsigned int kBaseBits[4] = {API_FLAG_BASE0, API_FLAG_BASE1, API_FLAG_BASE2,
-                                                  API_FLAG_BASE3};
-    ULONG address = ulOffset;
-    for (int i = 0; i < 4; ++i)
-        if (uFlags & kBaseBits[i])
-            address += m_ulBaseAddress[i]; // 32-bit, wrapping
-    return address;
+    return zx::AddBaseAddresses(ulOffset, uFlags, m_ulBaseAddress);
 }
 
 UWM_API_COMMAND_MESSAGE* CPageBase::WriteMemory(ULONG ulOffset, ULONG ulData, ULONG ulMask,
                                                 unsigned int uFlags, void* pUserData) {
     CAPI* api = m_rpAPI;
-    return api ? api->WriteMemory(this, AddBases(ulOffset, uFlags), ulData, ulMask, Async(uFlags),
-                                  pUserData)
+    return api ? api->WriteMemory(this, AddBases(ulOffset, uFlags), ulData, ulMask,
+                                  AsyncFlags(uFlags), pUserData)
                : nullptr;
 }
 
 UWM_API_COMMAND_MESSAGE* CPageBase::ReadMemory(ULONG ulOffset, ULONG ulMask, unsigned int uFlags,
                                                void* pUserData) {
     CAPI* api = m_rpAPI;
-    return api ? api->ReadMemory(this, AddBases(ulOffset, uFlags), ulMask, AsyncCallBack(uFlags),
-                                 pUserData)
+    return api ? api->ReadMemory(this, AddBases(ulOffset, uFlags), ulMask,
+                                 AsyncCallBackFlags(uFlags), pUserData)
                : nullptr;
 }
 
@@ -244,7 +233,7 @@ UWM_API_COMMAND_MESSAGE* CPageBase::BurstWriteMemory(ULONG ulOffset, ULONG* pulB
                                                      void* pUserData) {
     CAPI* api = m_rpAPI;
     return api ? api->BurstWriteMemory(this, AddBases(ulOffset, uFlags), pulBuffer, ulCount,
-                                       Async(uFlags), pUserData)
+                                       AsyncFlags(uFlags), pUserData)
                : nullptr;
 }
 
@@ -252,14 +241,14 @@ UWM_API_COMMAND_MESSAGE* CPageBase::BurstReadMemory(ULONG ulOffset, ULONG* pulBu
                                                     unsigned int uFlags, void* pUserData) {
     CAPI* api = m_rpAPI;
     return api ? api->BurstReadMemory(this, AddBases(ulOffset, uFlags), pulBuffer, ulCount,
-                                      AsyncCallBack(uFlags), pUserData)
+                                      AsyncCallBackFlags(uFlags), pUserData)
                : nullptr;
 }
 
 void CPageBase::WriteMemoryAndWait(ULONG ulOffset, ULONG ulData, ULONG ulMask, unsigned int uFlags,
                                    void* pUserData) {
     if (CAPI* api = m_rpAPI)
-        delete api->WriteMemory(this, AddBases(ulOffset, uFlags), ulData, ulMask, Waiting(uFlags),
+        delete api->WriteMemory(this, AddBases(ulOffset, uFlags), ulData, ulMask, WaitFlags(uFlags),
                                 pUserData);
 }
 
@@ -269,7 +258,7 @@ ULONG CPageBase::ReadMemoryAndWait(ULONG ulOffset, ULONG ulMask, unsigned int uF
     if (!api)
         return 0;
     UWM_API_COMMAND_MESSAGE* msg =
-        api->ReadMemory(this, AddBases(ulOffset, uFlags), ulMask, Waiting(uFlags), pUserData);
+        api->ReadMemory(this, AddBases(ulOffset, uFlags), ulMask, WaitFlags(uFlags), pUserData);
     const ULONG value = msg ? msg->dwData : 0;
     delete msg;
     return value;
@@ -279,28 +268,28 @@ void CPageBase::BurstWriteMemoryAndWait(ULONG ulOffset, ULONG* pulBuffer, ULONG 
                                         unsigned int uFlags, void* pUserData) {
     if (CAPI* api = m_rpAPI)
         delete api->BurstWriteMemory(this, AddBases(ulOffset, uFlags), pulBuffer, ulCount,
-                                     Waiting(uFlags), pUserData);
+                                     WaitFlags(uFlags), pUserData);
 }
 
 void CPageBase::BurstReadMemoryAndWait(ULONG ulOffset, ULONG* pulBuffer, ULONG ulCount,
                                        unsigned int uFlags, void* pUserData) {
     if (CAPI* api = m_rpAPI)
         delete api->BurstReadMemory(this, AddBases(ulOffset, uFlags), pulBuffer, ulCount,
-                                    Waiting(uFlags), pUserData);
+                                    WaitFlags(uFlags), pUserData);
 }
 
 UWM_API_COMMAND_MESSAGE* CPageBase::WriteI2CAddress(unsigned char ucDevice, ULONG ulData,
                                                     unsigned int uCount, unsigned int uFlags,
                                                     void* pUserData) {
     CAPI* api = m_rpAPI;
-    return api ? api->WriteI2CAddress(this, ucDevice, ulData, uCount, Async(uFlags), pUserData)
+    return api ? api->WriteI2CAddress(this, ucDevice, ulData, uCount, AsyncFlags(uFlags), pUserData)
                : nullptr;
 }
 
 UWM_API_COMMAND_MESSAGE* CPageBase::ReadI2CAddress(unsigned char ucDevice, unsigned int uCount,
                                                    unsigned int uFlags, void* pUserData) {
     CAPI* api = m_rpAPI;
-    return api ? api->ReadI2CAddress(this, ucDevice, uCount, AsyncCallBack(uFlags), pUserData)
+    return api ? api->ReadI2CAddress(this, ucDevice, uCount, AsyncCallBackFlags(uFlags), pUserData)
                : nullptr;
 }
 
@@ -310,7 +299,7 @@ UWM_API_COMMAND_MESSAGE* CPageBase::WriteI2CSubAddress(unsigned char ucDevice,
                                                        void* pUserData) {
     CAPI* api = m_rpAPI;
     return api ? api->WriteI2CSubAddress(this, ucDevice, ucSubAddress, ulData, uCount,
-                                         Async(uFlags), pUserData)
+                                         AsyncFlags(uFlags), pUserData)
                : nullptr;
 }
 
@@ -319,8 +308,8 @@ UWM_API_COMMAND_MESSAGE* CPageBase::ReadI2CSubAddress(unsigned char ucDevice,
                                                       unsigned int uCount, unsigned int uFlags,
                                                       void* pUserData) {
     CAPI* api = m_rpAPI;
-    return api ? api->ReadI2CSubAddress(this, ucDevice, ucSubAddress, uCount, AsyncCallBack(uFlags),
-                                        pUserData)
+    return api ? api->ReadI2CSubAddress(this, ucDevice, ucSubAddress, uCount,
+                                        AsyncCallBackFlags(uFlags), pUserData)
                : nullptr;
 }
 

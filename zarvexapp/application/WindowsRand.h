@@ -1,0 +1,15 @@
+#pragma once
+// The Windows C library's pseudo-random sequence (rand/srand): 15-bit
+// results from the linear congruential generator state * 214013 + 2531011,
+// each thread's sequence starting from seed 1. Whatever depends on the
+// numbers Windows would draw (the DMA check's test words) draws them here,
+// never from the host C library, whose sequence differs.
+
+namespace zx {
+
+// The next number of the calling thread's sequence, 0 to 32767.
+int WindowsRand();
+// Restarts the calling thread's sequence from seed.
+void WindowsSrand(unsigned int seed);
+
+} // namespace zx
