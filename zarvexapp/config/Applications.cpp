@@ -9,6 +9,7 @@
 #include "platform/Modules.h"
 #include "platform/WideText.h"
 #include "zarvexapp/application/ZarvexAppBase.h"
+#include "zarvexapp/config/PluginProbe.h"
 #include "zarvexapp/contracts/Globals.h"
 #include "zarvexapp/shell/ApplicationSelect.h"
 
@@ -69,6 +70,11 @@ void FreeTexts(CZarvexConfig::t_APPLICATION& entry) {
 } // namespace
 
 bool CZarvexConfig::LoadApplication(const wchar_t* pName) {
+    return LoadApplicationJudged(pName, nullptr);
+}
+
+bool CZarvexConfig::LoadApplicationJudged(const wchar_t* pName,
+                                          const std::function<CString()>* judge) {
     CString nameA;
     if (pName)
         nameA = pName;
@@ -83,11 +89,15 @@ bool CZarvexConfig::LoadApplication(const wchar_t* pName) {
     if ((g_pApplication || m_hApplicationModule) && !UnloadApplication())
         return false;
     PrintToDebugFile(L"Attempting to load application : %s\n", nameB);
-    const bool tried = TryPluginFile(nameB, [&] {
-        LoadApplicationModule(nameA, nameB);
-        UnloadApplication();
-    });
-    if (!tried) {
+    CString failure;
+    if (judge)
+        failure = (*judge)();
+    else if (!zx::PluginProbe::InChild())
+        failure = zx::PluginProbe::Run([&] {
+                      LoadApplicationModule(nameA, nameB);
+                      UnloadApplication();
+                  }).Describe();
+    if (!AcceptPluginFile(nameB, failure)) {
         m_strApplicationShortTitle.Empty();
         return false;
     }

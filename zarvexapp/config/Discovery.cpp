@@ -65,6 +65,12 @@ void PauseAfterModule() {
         Sleep(kPauseAfterModuleMs);
 }
 
+CString PassPattern(unsigned int uPass, const CString& folder) {
+    CString pattern;
+    pattern.Format(kPasses[uPass].pPattern, folder.GetString());
+    return pattern;
+}
+
 // The folder of the host program with its trailing separator. The path is
 // not cut at any length, so that a deep folder is searched all the same.
 CString HostFolder() {
@@ -87,7 +93,9 @@ bool CZarvexConfig::DiscoverPlugins() {
     if (!m_pSplash->GetSafeHwnd() && !m_pSplash->Create()) {
         PrintToDebugFile(L"ERROR : The search splash could not be created\n");
         SearchForPlugins();
+        return true;
     }
+    PrepareSearch();
     return true;
 }
 
@@ -99,17 +107,47 @@ std::vector<CString> CZarvexConfig::GetRejectedPlugins() {
     return m_rejectedPlugins;
 }
 
+void CZarvexConfig::PrepareSearch() {
+    const CString folder = HostFolder();
+    m_searchFiles.clear();
+    for (unsigned int pass = kCommsPass; pass <= kApplicationPass; ++pass) {
+        WIN32_FIND_DATAW found{};
+        HANDLE find = FindFirstFileW(PassPattern(pass, folder), &found);
+        if (find == INVALID_HANDLE_VALUE)
+            continue;
+        do
+            m_searchFiles.push_back({pass, found.cFileName, folder + found.cFileName});
+        while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    // The child runs the search as this object would, silently and without
+    // pauses, and says after each file that it survived it.
+    m_pSearchProbe = std::make_unique<zx::PluginProbe>(
+        [this](std::size_t i) {
+            const t_FOUND_FILE& file = m_searchFiles[i];
+            if (file.uPass == kApplicationPass)
+                SearchApplicationFile(file.path, [] { return CString(); });
+            else
+                SearchPluginFile(file.uPass, file.path);
+        },
+        m_searchFiles.size());
+    m_pSearchProbe->Start();
+}
+
 unsigned int CZarvexConfig::SearchForPlugins() {
     m_bDiscoveryComplete = false;
     // The search records its modules in these handles: whatever a caller had
     // loaded in them is released first.
     UnloadTunerModuleDll();
     UnloadPlatformDll();
+    if (!m_pSearchProbe)
+        PrepareSearch();
     const CString folder = HostFolder();
-    SearchPass(kCommsPass, folder);
-    SearchPass(kTunerPass, folder);
-    SearchPass(kPlatformPass, folder);
-    const unsigned int applications = SearchPass(kApplicationPass, folder);
+    unsigned int applications = 0;
+    for (unsigned int pass = kCommsPass; pass <= kApplicationPass; ++pass)
+        applications = SearchPass(pass, folder);
+    m_pSearchProbe.reset();
+    m_searchFiles.clear();
     LogSearchSummary();
     m_bDiscoveryComplete = true;
     PrintToDebugFile(L"------------------------------------------\n");
@@ -118,32 +156,30 @@ unsigned int CZarvexConfig::SearchForPlugins() {
 
 unsigned int CZarvexConfig::SearchPass(unsigned int uPass, const CString& folder) {
     const t_SEARCH_PASS& pass = kPasses[uPass];
-    CString pattern;
-    pattern.Format(pass.pPattern, folder.GetString());
     ShowSearchStatus(pass.pStatus);
-    PrintToDebugFile(pass.pStartLog, pattern);
+    PrintToDebugFile(pass.pStartLog, PassPattern(uPass, folder));
 
     unsigned int applications = 0;
-    WIN32_FIND_DATAW found{};
-    HANDLE find = FindFirstFileW(pattern, &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return 0;
-    do {
-        const CString path = folder + found.cFileName;
-        PrintToDebugFile(pass.pFoundLog, found.cFileName);
+    for (std::size_t i = 0; i < m_searchFiles.size(); ++i) {
+        const t_FOUND_FILE& file = m_searchFiles[i];
+        if (file.uPass != uPass)
+            continue;
+        PrintToDebugFile(pass.pFoundLog, file.name);
+        const std::function<CString()> verdict = [&] {
+            return m_pSearchProbe->Verdict(i).Describe();
+        };
         if (uPass == kApplicationPass) {
-            if (SearchApplicationFile(path))
+            if (SearchApplicationFile(file.path, verdict))
                 ++applications;
             continue;
         }
-        PrintToDebugFile(pass.pAttemptLog, path);
-        if (!TryPluginFile(path, [&] { SearchPluginFile(uPass, path); })) {
+        PrintToDebugFile(pass.pAttemptLog, file.path);
+        if (!AcceptPluginFile(file.path, verdict())) {
             PrintToDebugFile(L"#### Could not load!!\n");
             continue;
         }
-        SearchPluginFile(uPass, path);
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+        SearchPluginFile(uPass, file.path);
+    }
     return applications;
 }
 
@@ -210,8 +246,9 @@ void CZarvexConfig::SearchPluginFile(unsigned int uPass, const CString& path) {
     PauseAfterModule();
 }
 
-bool CZarvexConfig::SearchApplicationFile(const CString& path) {
-    if (!LoadApplication(path)) {
+bool CZarvexConfig::SearchApplicationFile(const CString& path,
+                                          const std::function<CString()>& judge) {
+    if (!LoadApplicationJudged(path, &judge)) {
         PrintToDebugFile(L"Could not load!!\n");
         return false;
     }
@@ -223,16 +260,12 @@ bool CZarvexConfig::SearchApplicationFile(const CString& path) {
     return true;
 }
 
-bool CZarvexConfig::TryPluginFile(const CString& path, const std::function<void()>& trial) {
-    if (zx::PluginProbe::InChild())
-        return true; // this is the trial
-    const zx::PluginProbe::Result result = zx::PluginProbe::Run(trial);
-    if (result.Safe())
+bool CZarvexConfig::AcceptPluginFile(const CString& path, const CString& failure) {
+    if (failure.IsEmpty())
         return true;
     const CString file = path.Mid(path.ReverseFind(L'/') + 1);
-    const CString what = result.Describe();
-    PrintToDebugFile(L"#### %s %s and is not loaded\n", file, what);
-    m_rejectedPlugins.push_back(file + L": " + what);
+    PrintToDebugFile(L"#### %s %s and is not loaded\n", file, failure);
+    m_rejectedPlugins.push_back(file + L": " + failure);
     return false;
 }
 

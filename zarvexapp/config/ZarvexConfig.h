@@ -23,6 +23,9 @@
 #include <memory>
 #include <vector>
 
+namespace zx {
+class PluginProbe;
+}
 class CApplicationSelect;
 class CComboBox;
 class CDialog;
@@ -289,15 +292,25 @@ private:
     friend class CZarvexAppBase;
 
     void SetUsb(short sUsb);
-    // Discovery: one pass over the files of one kind, and one file of
-    // passes 1 to 3 (communications, tuner module, target platform) or of
-    // pass 4 (applications), loaded, recorded and unloaded.
+    // Discovery: the files every pass found, one pass over those of its kind
+    // (their trials' verdicts from probe), and one file of passes 1 to 3
+    // (communications, tuner module, target platform) or of pass 4
+    // (applications), loaded, recorded and unloaded.
+    struct t_FOUND_FILE {
+        unsigned int uPass;
+        CString name; // as found
+        CString path; // folder and name
+    };
+    // Lists the files of every pass and starts trying them: the splash's
+    // wait before the search hides the cost.
+    void PrepareSearch();
     unsigned int SearchPass(unsigned int uPass, const CString& folder);
     void SearchPluginFile(unsigned int uPass, const CString& path);
-    bool SearchApplicationFile(const CString& path);
-    // Runs trial (what is about to be done with the plug-in file at path) in
-    // a child process first; false, with a log line, when that went wrong.
-    bool TryPluginFile(const CString& path, const std::function<void()>& trial);
+    bool SearchApplicationFile(const CString& path, const std::function<CString()>& judge);
+    // What became of the trial of the plug-in file at path in a child
+    // process: an empty text when it went well, else what went wrong, which
+    // is logged and kept for the host; false then.
+    bool AcceptPluginFile(const CString& path, const CString& failure);
     // The two splash lines, repainted at once (the search blocks the loop).
     void ShowSearchStatus(const wchar_t* pStatus);
     void ShowFoundPlugin(const CString& title);
@@ -307,7 +320,10 @@ private:
     CString GetFilenameVersion(HINSTANCE hModule);
     // Loads the platform module of uIndex, asks it with `ask` and releases it.
     CString AskPlatformModule(unsigned int uIndex, CString (*ask)(CTargetPlatform*));
-    // LoadApplication without trying the file in a child process first.
+    // LoadApplication with the verdict of the file's trial from judge (null:
+    // a trial of its own), asked once the attempt is logged.
+    bool LoadApplicationJudged(const wchar_t* pName, const std::function<CString()>* judge);
+    // The load itself, once the file was tried.
     bool LoadApplicationModule(const CString& nameA, const CString& nameB);
     void FreeApplicationTable();
     void AddGlobalTargetPlatform(t_TARGET_PLATFORM* pPlatform);
@@ -328,6 +344,8 @@ private:
 
     std::vector<FILE*> m_retiredDebugFiles; // UI thread only
     std::vector<CString> m_rejectedPlugins;
+    std::vector<t_FOUND_FILE> m_searchFiles;         // while a search is prepared
+    std::unique_ptr<zx::PluginProbe> m_pSearchProbe; // tries m_searchFiles
 };
 
 static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM_CONFIG, uPlatformIndex) == 0);
