@@ -11,6 +11,7 @@
 // Targets (reported, not enforced): 1 at least half the ping-pong rate, 2 at
 // most twice its latency, 3 at least half of memcpy's bandwidth.
 
+#include "BenchReport.h"
 #include "platform/Messages.h"
 #include "platform/Modules.h"
 #include "platform/WindowHandles.h"
@@ -241,37 +242,6 @@ void BM_Memcpy256KiB(benchmark::State& state) {
 }
 BENCHMARK(BM_Memcpy256KiB)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
-// Keeps each benchmark's counters (the median with repetitions) for the closing note.
-class CounterReporter : public benchmark::ConsoleReporter {
-public:
-    using ConsoleReporter::ConsoleReporter;
-    std::map<std::string, std::map<std::string, double>> values;
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            const std::string& name = run.run_name.function_name;
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (!median && run.run_type != Run::RT_Iteration)
-                continue;
-            if (!median && m_medians.count(name))
-                continue;
-            if (median)
-                m_medians.insert(name);
-            auto& v = values[name];
-            for (const auto& [key, counter] : run.counters)
-                v[key] = counter.value;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-private:
-    std::set<std::string> m_medians;
-};
-
-void Verdict(const char* what, double ratio, bool met) {
-    std::printf("  %-46s ratio %6.3f  target %s\n", what, ratio, met ? "met" : "MISSED");
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -285,8 +255,9 @@ int main(int argc, char** argv) {
         CloseLink();
         return 1;
     }
-    CounterReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                    : benchmark::ConsoleReporter::OO_Tabular);
+    zxbench::CounterReporter reporter(isatty(fileno(stdout))
+                                          ? benchmark::ConsoleReporter::OO_ColorTabular
+                                          : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     CloseLink();
@@ -297,7 +268,8 @@ int main(int argc, char** argv) {
     const double pingRate = v["BM_PingPongRate"]["round_trips_per_s"];
     if (async > 0 && pingRate > 0) {
         std::printf("  async reads %.0f/s, ping-pong %.0f/s\n", async, pingRate);
-        Verdict("async reads / ping-pong rate (>= 0.5)", async / pingRate, async / pingRate >= 0.5);
+        zxbench::Verdict("async reads / ping-pong rate (>= 0.5)", async / pingRate,
+                         async / pingRate >= 0.5);
     }
     const double waitMed = v["BM_WaitingRead"]["median_us"];
     const double waitP99 = v["BM_WaitingRead"]["p99_us"];
@@ -307,17 +279,18 @@ int main(int argc, char** argv) {
         std::printf("  waiting read median %.2f us p99 %.2f us; ping-pong median %.2f us p99 "
                     "%.2f us\n",
                     waitMed, waitP99, pingMed, pingP99);
-        Verdict("waiting read / ping-pong median (<= 2)", waitMed / pingMed,
-                waitMed / pingMed <= 2.0);
-        Verdict("waiting read / ping-pong p99 (<= 2)", waitP99 / pingP99, waitP99 / pingP99 <= 2.0);
+        zxbench::Verdict("waiting read / ping-pong median (<= 2)", waitMed / pingMed,
+                         waitMed / pingMed <= 2.0);
+        zxbench::Verdict("waiting read / ping-pong p99 (<= 2)", waitP99 / pingP99,
+                         waitP99 / pingP99 <= 2.0);
     }
     const double memcpyRate = v["BM_Memcpy256KiB"]["bytes_per_second"];
     for (const char* name : {"BM_BurstWrite65536", "BM_BurstRead65536"}) {
         const double rate = v[name]["bytes_per_second"];
         if (rate > 0 && memcpyRate > 0) {
             std::printf("  %s %.2f GB/s, memcpy %.2f GB/s\n", name, rate / 1e9, memcpyRate / 1e9);
-            Verdict((std::string(name) + " / memcpy (>= 0.5)").c_str(), rate / memcpyRate,
-                    rate / memcpyRate >= 0.5);
+            zxbench::Verdict((std::string(name) + " / memcpy (>= 0.5)").c_str(), rate / memcpyRate,
+                             rate / memcpyRate >= 0.5);
         }
     }
     return 0;

@@ -2,6 +2,7 @@
 
 #include "platform/ComboBox.h"
 #include "platform/Files.h"
+#include "platform/String.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -462,15 +463,39 @@ bool CRegistry::RegistryAccess(const wchar_t* name, CComboBox* combo, int* index
 }
 
 bool CRegistry::Exchange32(const wchar_t* name, unsigned int& word, bool asSigned) {
+    QVariant value = asSigned ? QVariant(static_cast<int>(word)) : QVariant(word);
+    if (!Exchange(name, value))
+        return false;
+    if (m_p->mode != kRead)
+        return true;
+    const auto stored = ToWord(value);
+    if (!stored)
+        return false;
+    word = *stored;
+    return true;
+}
+
+bool CRegistry::RegistryAccess(const wchar_t* name, CString& value, int /*reserved*/) {
+    QVariant text = QString::fromWCharArray(value.c_str());
+    if (!Exchange(name, text))
+        return false;
+    if (m_p->mode != kRead)
+        return true;
+    if (text.typeId() != QMetaType::QString)
+        return false;
+    value = CString(text.toString());
+    return true;
+}
+
+bool CRegistry::Exchange(const wchar_t* name, QVariant& value) {
     Impl& p = *m_p;
     if (p.mode == kClosed || p.refused || !p.settings || !name || !*name)
         return false;
     const QString key = p.openKey + QLatin1Char('/') + Escape(QString::fromWCharArray(name), true);
     if (p.mode == kRead) {
-        const auto stored = ToWord(p.settings->value(key));
-        if (!stored)
+        if (!p.settings->contains(key))
             return false;
-        word = *stored;
+        value = p.settings->value(key);
         return true;
     }
     if (p.mode == kWriteNew) {
@@ -481,7 +506,7 @@ bool CRegistry::Exchange32(const wchar_t* name, unsigned int& word, bool asSigne
                 return false;
         }
     }
-    p.pending.push_back({key, asSigned ? QVariant(static_cast<int>(word)) : QVariant(word)});
+    p.pending.push_back({key, value});
     return true;
 }
 

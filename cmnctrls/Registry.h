@@ -31,6 +31,7 @@
 
 class CComboBox;
 class CString;
+class QVariant;
 
 #include <memory>
 
@@ -58,6 +59,9 @@ public:
     // argument is accepted for existing callers and has no effect.
     bool RegistryAccess(const wchar_t* name, int& value, int reserved = -1);
     bool RegistryAccess(const wchar_t* name, unsigned int& value, int reserved = -1);
+    // A text, kept as it is. A stored value that is not one text (a list)
+    // leaves the variable alone.
+    bool RegistryAccess(const wchar_t* name, CString& value, int reserved = -1);
     // A combo box's selection (its index; -1 for none). Read mode selects
     // the stored index when the box has such an item, or clears the
     // selection for a stored -1; an index beyond the items leaves the box
@@ -79,6 +83,8 @@ private:
     // further kinds of variable (controls whose state is a number) convert to
     // a word, call this, and convert back when it returns true.
     bool Exchange32(const wchar_t* name, unsigned int& word, bool asSigned);
+    // Reads the stored value into `value`, or queues `value` for writing.
+    bool Exchange(const wchar_t* name, QVariant& value);
     bool Open(int mode);
 
     struct Impl;

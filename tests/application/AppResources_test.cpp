@@ -9,6 +9,7 @@
 #include "platform/Modules.h"
 #include "platform/Shell.h"
 #include "platform/WideText.h"
+#include "support/Fixtures.h"
 #include "support/WholeFiles.h"
 #include "zarvexapp/application/ThisModule.h"
 
@@ -22,7 +23,7 @@ namespace {
 using zxtest::TestConfig;
 
 std::string FixtureText(const char* name) {
-    return zxtest::ReadWholeFile(std::string(ZX_FIXTURES_DIR) + "/" + name);
+    return zxtest::ReadWholeFile(std::string(ZX_FIXTURE_SOURCES) + "/" + name);
 }
 
 std::string Narrow(const CString& text) {
@@ -33,7 +34,7 @@ class FixtureApplication : public ::testing::Test {
 protected:
     void SetUp() override {
         CRegistry::SetStorage(m_dir.path() + "/settings.ini");
-        module = LoadLibraryW(L"fixture_app.cap");
+        module = LoadLibraryW(zxtest::FixtureFileW("app", "fixture_app.cap").c_str());
         ASSERT_NE(module, nullptr);
         config->SetApplicationModule(module);
         app = g_pApplication;

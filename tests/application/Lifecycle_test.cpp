@@ -5,6 +5,7 @@
 
 #include "platform/WideText.h"
 #include "platform/Wnd.h"
+#include "support/Fixtures.h"
 #include "support/WholeFiles.h"
 
 #include <QTemporaryDir>
@@ -42,6 +43,8 @@ TEST(ApplicationStart, FailuresEndStoppedWithTheirLinesAndNothingLoaded) {
     const std::string junkText = "this is no shared object";
     zxtest::WriteWholeFile(junk, std::vector<char>(junkText.begin(), junkText.end()));
     const std::wstring junkPath = zx::Utf8ToWide(junk);
+    const std::wstring noApi = zxtest::FixtureFileW("resources", "fixture_nores.ctc");
+    const std::wstring initFail = zxtest::FixtureFileW("comms", "fixture_comms_initfail");
     const Case cases[] = {
         {"no platform", false, L"simboard", 0, L"ERROR : The target platform has not been loaded!",
          "Could not load the target platform", nullptr},
@@ -51,9 +54,9 @@ TEST(ApplicationStart, FailuresEndStoppedWithTheirLinesAndNothingLoaded) {
          "Could not load the API", "fixture_nothere.ctc"},
         {"not a shared object", true, junkPath.c_str(), 0, L"ERROR : Could not load the API.",
          "Could not load the API", "#### ERROR : Could not load target comms"},
-        {"registers no API", true, L"fixture_nores", 0, L"ERROR : Could not load the API.",
+        {"registers no API", true, noApi.c_str(), 0, L"ERROR : Could not load the API.",
          "Could not load the API", "registered no communications API"},
-        {"worker fails", true, L"fixture_comms_initfail", 0, L"ERROR : Could not load the API.",
+        {"worker fails", true, initFail.c_str(), 0, L"ERROR : Could not load the API.",
          "Could not load the API", "Target-platform communications unload Ok"},
     };
     for (const Case& c : cases) {
@@ -123,7 +126,7 @@ TEST(ApplicationStart, TogglesOnTheSimulatedBoardAndLoadsTheLinkAfresh) {
 TEST(ApplicationStart, ALinkWhoseWorkerNeverEndsIsGivenUpAfterItsLimit) {
     TestPlatform platform;
     AppFixture fx;
-    fx.config->AddCommsDll(0, L"fixture_comms_hang");
+    fx.config->AddCommsDll(0, zxtest::FixtureFileW("comms", "fixture_comms_hang.ctc").c_str());
     fx.app->SupportPlatform(0);
     fx.Init();
     ASSERT_TRUE(fx.app->StartApplication());

@@ -64,6 +64,21 @@ TEST(PageRegistries, PagesLeavingDuringATickAreSafeAndSkipTheirSuccessor) {
     EXPECT_EQ(c.ticks, 2);
 }
 
+// The worker is suspended while the start opens it: a page must not be able
+// to wait for it from a tick that the opening's message pump dispatches.
+TEST(PageRegistries, NoPageTicksWhileTheStartOpensTheLink) {
+    zxtest::TestPlatform platform;
+    AppFixture fx;
+    TestPage page(L"Ticker");
+    page.RegisterForTimer();
+    fx.app->OnTimer(1); // gate
+    PostMessageW(fx.host.Handle(), WM_TIMER, 1, 0);
+    ASSERT_TRUE(fx.StartOnSimBoard());
+    EXPECT_EQ(page.ticks, 0);
+    fx.app->OnTimer(1);
+    EXPECT_EQ(page.ticks, 1);
+}
+
 TEST(PageRegistries, InterruptAndResetRegistrations) {
     AppFixture fx;
     TestPage page(L"Irq"), other(L"Other");

@@ -1,4 +1,5 @@
 #include "cmnctrls/Registry.h"
+#include "platform/String.h"
 
 #include <QDir>
 #include <QFile>
@@ -433,4 +434,32 @@ TEST(RegistryStorage, DefaultIsTheUsersOwnIniFile) {
     CRegistry::SetStorage("relative/x.ini");
     EXPECT_TRUE(QFileInfo(CRegistry::Storage()).isAbsolute());
     CRegistry::SetStorage(QString());
+}
+
+TEST_F(RegistryTest, TextsAreKeptAsWritten) {
+    CRegistry registry;
+    registry.SetKey(kPage);
+    CString host(L"probe-pc.local"), odd(L"a, b; c=d \"e\"");
+    ASSERT_TRUE(registry.OpenWriteNewKey());
+    EXPECT_TRUE(registry.RegistryAccess(L"Host", host));
+    EXPECT_TRUE(registry.RegistryAccess(L"Odd", odd));
+    ASSERT_TRUE(registry.CloseKey());
+    host = L"127.0.0.1";
+    ASSERT_TRUE(registry.OpenWriteNewKey());
+    EXPECT_FALSE(registry.RegistryAccess(L"Host", host)); // the earlier value stays
+    ASSERT_TRUE(registry.CloseKey());
+    {
+        QSettings raw(m_ini, QSettings::IniFormat);
+        raw.setValue("Software/Zarvex/ZarvexApp/My Application/Page1/List", QStringList{"1", "2"});
+    }
+    CString back, list(L"kept");
+    ASSERT_TRUE(registry.OpenReadKey());
+    EXPECT_TRUE(registry.RegistryAccess(L"Host", back));
+    EXPECT_EQ(back.str(), L"probe-pc.local");
+    EXPECT_TRUE(registry.RegistryAccess(L"Odd", back));
+    EXPECT_EQ(back.str(), L"a, b; c=d \"e\"");
+    EXPECT_FALSE(registry.RegistryAccess(L"List", list));
+    EXPECT_EQ(list.str(), L"kept");
+    EXPECT_FALSE(registry.RegistryAccess(L"Missing", list));
+    ASSERT_TRUE(registry.CloseKey());
 }

@@ -113,6 +113,8 @@ private:
             application->OnApiDisplayCallBack(wParam, lParam);
         else if (message == UWM_API_REQUEST_EXIT)
             ++exitRequests;
+        else if (message == WM_TIMER)
+            application->OnTimer(static_cast<unsigned int>(wParam));
     }
 
     void Record(UINT message, WPARAM wParam) {

@@ -15,6 +15,7 @@
 #include "zarvexapp/shell/SmallAppLogoBase.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -157,6 +158,8 @@ void CZarvexAppBase::OnTimer(unsigned int nIDEvent) {
     if (m_pPrintWindow)
         m_pPrintWindow->OnTimer(nIDEvent);
 
+    if (s_pOpening == this)
+        return; // no page may make a request of a worker that cannot answer yet
     if (!m_bTimerPagesReady) {
         // Timer dispatch starts only once no timer page holds it back; the
         // tick that opens the gate calls no page.

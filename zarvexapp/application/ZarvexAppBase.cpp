@@ -35,6 +35,8 @@ template <class Window> void DestroyOwned(Window*& window) {
 
 } // namespace
 
+const CZarvexAppBase* CZarvexAppBase::s_pOpening = nullptr;
+
 CZarvexAppBase::CZarvexAppBase()
     : m_uNumberOfPages(0), m_strConfigText(L"CONFIGURE"), m_bGenConfigButtonEnable(true),
       m_pConfigureButton(nullptr), m_uTimerPages(0), m_ppTimerPages(nullptr),
@@ -152,7 +154,11 @@ bool CZarvexAppBase::StartApplication() {
             Print(L"ERROR : The target platform has not been loaded!", kRed);
             throw zx::Failure(L"Could not load the target platform");
         }
-        if (!LoadTargetComms(nullptr) || !Create()) {
+        // Opening pumps this thread's messages until the worker reports.
+        s_pOpening = this;
+        const bool opened = LoadTargetComms(nullptr) && Create();
+        s_pOpening = nullptr;
+        if (!opened) {
             Print(L"ERROR : Could not load the API.", kRed);
             throw zx::Failure(L"Could not load the API");
         }

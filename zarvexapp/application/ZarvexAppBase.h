@@ -271,6 +271,11 @@ protected:
     CString GetTargetCommsVersion();
 
 private:
+    // The application whose start is opening its link: the worker is then
+    // suspended until the start resumes it, so a page that waited for a
+    // request from a tick dispatched meanwhile would wait for ever.
+    static const CZarvexAppBase* s_pOpening;
+
     HMODULE ApplicationModule() const;
     // The text resource (TEXT, else BITSTREAM) named name, widened; throws
     // zx::Failure with the matching text of `texts` when it cannot be read.

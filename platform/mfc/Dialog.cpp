@@ -49,12 +49,12 @@ HWND NavigationDialog(HWND hDlg) {
     return top;
 }
 
-// The first control of a dialog that takes the focus.
+// The first control of a dialog in the Tab order.
 QWidget* FirstTabStop(QWidget* dialog) {
     for (QObject* child : dialog->children()) {
         auto* w = qobject_cast<QWidget*>(child);
         if (w && zx::HandleFromWidget(w) && w->isVisibleTo(dialog) && w->isEnabled() &&
-            w->focusPolicy() != Qt::NoFocus)
+            (w->focusPolicy() & Qt::TabFocus))
             return w;
     }
     return nullptr;

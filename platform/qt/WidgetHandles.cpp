@@ -9,6 +9,7 @@
 #include "platform/Controls.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
@@ -19,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
+#include <QTabBar>
 #include <QTextEdit>
 #include <QThread>
 #include <QWidget>
@@ -232,6 +234,19 @@ HWND HandleFromWidget(const QWidget* widget) {
     auto hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(v.toULongLong()));
     Binding* b = FindBinding(hwnd);
     return b && b->widget == widget ? hwnd : nullptr;
+}
+
+void SetControlFocusPolicy(QWidget* control, DWORD style) {
+    if (style & WS_TABSTOP) {
+        control->setFocusPolicy(Qt::StrongFocus);
+        return;
+    }
+    const bool takesKeys =
+        qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control) ||
+        qobject_cast<QTextEdit*>(control) || qobject_cast<QPlainTextEdit*>(control) ||
+        qobject_cast<QComboBox*>(control) || qobject_cast<QAbstractItemView*>(control) ||
+        qobject_cast<QTabBar*>(control);
+    control->setFocusPolicy(takesKeys ? Qt::ClickFocus : Qt::NoFocus);
 }
 
 HWND WindowFromWidget(const QWidget* widget) {
@@ -538,7 +553,7 @@ LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR value) {
             w->setEnabled((style & WS_DISABLED) == 0);
         if (((static_cast<DWORD>(old) ^ style) & WS_TABSTOP) != 0 &&
             zx::WindowClassName(hWnd) != L"#32770")
-            w->setFocusPolicy((style & WS_TABSTOP) ? Qt::StrongFocus : Qt::NoFocus);
+            zx::SetControlFocusPolicy(w, style);
         break;
     }
     case GWL_EXSTYLE:

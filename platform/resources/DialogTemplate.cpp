@@ -1,6 +1,7 @@
 #include "platform/DialogTemplate.h"
 
 #include "platform/ResId.h"
+#include "platform/ResReader.h"
 
 #include <array>
 

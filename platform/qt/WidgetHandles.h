@@ -164,6 +164,11 @@ DWORD WindowExStyle(HWND hwnd);
 // Records new style bits without acting on them.
 void StoreWindowStyles(HWND hwnd, DWORD style, DWORD exStyle);
 
+// WS_TABSTOP puts a control in the Tab order. Without it a click still
+// focuses the controls that take the keyboard (buttons, edits, combo boxes,
+// lists, tabs), as on Windows; statics, group boxes and bars never take it.
+void SetControlFocusPolicy(QWidget* control, DWORD style);
+
 // The font handle last set with WM_SETFONT on a window without a control
 // class (the default procedure's answer to WM_GETFONT).
 HFONT WindowFont(HWND hwnd);

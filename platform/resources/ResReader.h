@@ -3,6 +3,7 @@
 // bytes. A read past the end fails, returns zero and leaves the reader failed
 // for good, so a parser can read a whole record and check ok() once.
 
+#include "platform/SzOrOrd.h"
 #include "platform/WinTypes.h"
 
 #include <cstring>
@@ -10,20 +11,6 @@
 #include <string>
 
 namespace zx {
-
-// A field that is either absent, a 16-bit ordinal or a string, as resource
-// headers and dialog templates store names, classes and menus.
-struct SzOrOrd {
-    enum class Kind { None, Ordinal, String };
-    Kind kind = Kind::None;
-    WORD ordinal = 0;
-    std::wstring text;
-
-    bool isNone() const { return kind == Kind::None; }
-    bool isOrdinal() const { return kind == Kind::Ordinal; }
-    bool isString() const { return kind == Kind::String; }
-    bool operator==(const SzOrOrd&) const = default;
-};
 
 class ResReader {
 public:

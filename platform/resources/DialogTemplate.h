@@ -3,7 +3,7 @@
 // the resource compiler writes: DLGTEMPLATEEX (version 1, signature 0xFFFF)
 // or the older DLGTEMPLATE. Damaged templates are not read at all.
 
-#include "platform/ResReader.h"
+#include "platform/SzOrOrd.h"
 #include "platform/WinTypes.h"
 
 #include <optional>

@@ -3,6 +3,7 @@
 #include "platform/FontRegistry.h"
 #include "platform/ResourceImages.h"
 #include "platform/Resources.h"
+#include "platform/WidgetHandles.h"
 #include "platform/rc/zxres.h"
 
 #include <QButtonGroup>
@@ -194,6 +195,9 @@ QWidget* makeControl(const DialogItem& item, QWidget* parent) {
         item.isClass(L"RICHEDIT50W")) {
         auto* edit = new QTextEdit(parent);
         edit->setReadOnly((item.style & ES_READONLY) != 0);
+        // A rich edit has no pop-up menu of its own on Windows: a window that
+        // wants one shows it (Qt's would otherwise open beside it).
+        edit->setContextMenuPolicy(Qt::NoContextMenu);
         return edit;
     }
     if (item.isClass(L"SysTabControl32")) {
@@ -258,7 +262,7 @@ QWidget* DialogBuilder::createControl(const DialogItem& item, QWidget* parent) {
     control->setProperty(kIdProperty, static_cast<uint>(item.id));
     control->setEnabled((item.style & WS_DISABLED) == 0);
     control->setVisible((item.style & WS_VISIBLE) != 0);
-    control->setFocusPolicy((item.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::NoFocus);
+    SetControlFocusPolicy(control, item.style);
     // A bordered static draws a thin line round itself.
     if (auto* frame = qobject_cast<QFrame*>(control);
         frame && item.kind() == DialogItemClass::Static && frame->frameShape() == QFrame::NoFrame &&
