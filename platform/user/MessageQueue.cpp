@@ -316,10 +316,10 @@ std::optional<MessageQueue::Clock::time_point> MessageQueue::NextTimerDue() {
     return NextTimerDueLocked();
 }
 
-void MessageQueue::AwaitWakeUpBriefly() {
+bool MessageQueue::AwaitWorkBriefly() {
     std::unique_lock lock(m_mutex);
-    auto woken = [this] { return m_wakePending || m_closed; };
-    SpinFor(lock, INFINITE, woken);
+    auto work = [this] { return !m_closed && DrainableLocked(Clock::now()); };
+    return SpinFor(lock, INFINITE, work);
 }
 
 void MessageQueue::SetWaker(QueueWaker* waker) {

@@ -86,9 +86,8 @@ public:
     // also for race checkers that cannot see Qt's own hand-over of events.
     void SynchroniseWithPosters() { std::lock_guard lock(m_mutex); }
 
-    // The owner's event loop is about to sleep: looks for a wake-up (a post
-    // since the last drain) for up to kSpinBeforeSleep first.
-    void AwaitWakeUpBriefly();
+    // Looks for up to kSpinBeforeSleep for something to drain; whether there is.
+    bool AwaitWorkBriefly();
 
     void SetWaker(QueueWaker* waker);
     void ClearWaker(QueueWaker* waker);

@@ -5,7 +5,6 @@
 #include "platform/Threads.h"
 #include "platform/WindowTable.h"
 
-#include <QAbstractEventDispatcher>
 #include <QBasicTimer>
 #include <QCoreApplication>
 #include <QEvent>
@@ -123,9 +122,6 @@ public:
     explicit GuiPump(std::shared_ptr<MessageQueue> queue)
         : QObject(QCoreApplication::instance()), m_queue(std::move(queue)) {
         m_queue->SetWaker(this);
-        if (auto* dispatcher = QAbstractEventDispatcher::instance())
-            connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
-                    [this] { LookBeforeSleeping(); });
     }
     ~GuiPump() override { m_queue->ClearWaker(this); }
 
@@ -157,27 +153,21 @@ private:
     void Drain(bool woken) {
         if (woken)
             m_queue->BeginDrain();
+        bool delivered = false;
         for (int budget = kDrainBudget; budget > 0; --budget) {
             m_queue->ProcessSentMessages();
             MSG msg;
-            if (!m_queue->TakeForDrain(msg))
+            // The messages delivered have often sent requests whose answers
+            // come back within microseconds, while a trip through the event
+            // loop, let alone waking it from its sleep, costs tens of them:
+            // what arrives within a short look is taken in this drain.
+            if (!m_queue->TakeForDrain(msg) &&
+                !(delivered && m_queue->AwaitWorkBriefly() && m_queue->TakeForDrain(msg)))
                 break;
-            m_delivered = true;
+            delivered = true;
             Deliver(msg);
         }
         ArmTimer();
-    }
-
-    // The messages just delivered have often sent requests whose answers
-    // come back within microseconds, while waking the event loop from its
-    // sleep costs tens of them: after a drain, look for a wake-up a short
-    // while before the loop sleeps, as every waiter here does. A message
-    // posted meanwhile has posted its wake-up, so the loop does not sleep.
-    void LookBeforeSleeping() {
-        if (!m_delivered)
-            return;
-        m_delivered = false;
-        m_queue->AwaitWakeUpBriefly();
     }
 
     // Wakes the drain when the next timer is due.
@@ -195,7 +185,6 @@ private:
 
     std::shared_ptr<MessageQueue> m_queue;
     QBasicTimer m_timer;
-    bool m_delivered = false; // since the event loop last went to sleep
 };
 
 } // namespace
