@@ -45,9 +45,13 @@ public:
         return CZarvexAppBase::InitApplication(parent, button);
     }
     bool OnTargetPlatformChange() override { return true; }
-    void Print(const wchar_t* text, ULONG colour) override { prints.push_back({text, colour}); }
-    void Print(const wchar_t* format, const wchar_t*, ULONG colour) override {
+    void Print(const wchar_t* text, ULONG colour) override {
+        prints.push_back({text, colour});
+        CZarvexAppBase::Print(text, colour);
+    }
+    void Print(const wchar_t* format, const wchar_t* text2, ULONG colour) override {
         prints.push_back({format, colour});
+        CZarvexAppBase::Print(format, text2, colour);
     }
 
     // One supported platform whose link is entry commsIndex of the table.

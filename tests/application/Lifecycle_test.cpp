@@ -7,6 +7,10 @@
 #include "platform/Wnd.h"
 #include "support/Fixtures.h"
 #include "support/WholeFiles.h"
+#include "zarvexapp/resources/resource.h"
+#include "zarvexapp/shell/PrintWindowBase.h"
+#include "zarvexapp/shell/ProgressControl.h"
+#include "zarvexapp/shell/SmallAppLogoBase.h"
 
 #include <QTemporaryDir>
 
@@ -110,6 +114,7 @@ TEST(ApplicationStart, TogglesOnTheSimulatedBoardAndLoadsTheLinkAfresh) {
     EXPECT_TRUE(fx.app->m_bStarted);
     EXPECT_EQ(fx.log.Count("Target-platform comms load Ok"), 2u);
     EXPECT_EQ(fx.log.Count("Target-platform communications unload Ok"), 1u);
+    EXPECT_TRUE(fx.log.Contains("Attempting to unload target comms Simulated Board\n"));
 
     EXPECT_TRUE(fx.app->CloseDownApplication());
     EXPECT_FALSE(fx.app->m_bStarted);
@@ -119,6 +124,37 @@ TEST(ApplicationStart, TogglesOnTheSimulatedBoardAndLoadsTheLinkAfresh) {
     const std::string text = fx.log.Text();
     const std::string banner = "Application Close complete\n----------------------------\n\n";
     EXPECT_EQ(text.rfind(banner), text.size() - banner.size());
+}
+
+// The shell windows handed to the application show its run and go with it.
+TEST(ApplicationStart, OwnsTheShellWindowsItIsHanded) {
+    TestPlatform platform;
+    AppFixture fx;
+    zxtest::TestPage one(L"One"), two(L"Two");
+    auto* print = new CPrintWindowBase;
+    print->m_uTemplateId = IDD_PRINT_WINDOW;
+    print->m_uRichEditId = IDC_PRINT_RICHEDIT;
+    auto* logo = new CSmallAppLogoBase;
+    logo->m_uTemplateId = IDD_SMALL_APP_LOGO;
+    auto* progress = new CProgressControl(fx.app->m_pAPI, nullptr);
+    ASSERT_TRUE(print->Create() && logo->Create() && progress->Create());
+    fx.app->m_pPrintWindow = print;
+    fx.app->m_pSmallAppLogo = logo;
+    fx.app->m_pProgressControl = progress;
+    const HWND windows[] = {print->GetSafeHwnd(), logo->GetSafeHwnd(), progress->GetSafeHwnd()};
+
+    ASSERT_TRUE(fx.StartOnSimBoard());
+    CString text;
+    print->m_RichEdit.GetWindowTextW(text);
+    EXPECT_NE(text.Find(L"Releasing the hardware resets ..."), -1);
+    int lower = -1, upper = -1;
+    progress->m_ProgressCtrl.GetRange(lower, upper);
+    EXPECT_EQ(lower, 0);
+    EXPECT_EQ(upper, 2); // one step per page
+
+    fx.app.reset();
+    for (HWND window : windows)
+        EXPECT_FALSE(IsWindow(window));
 }
 
 // The one application-level test of the 10 s limit: the worker is

@@ -105,6 +105,27 @@ TEST_F(PageOnBoard, TunerTransfersGoToTheCallingPageWithoutWait) {
     EXPECT_EQ(tuner.GetTunerModuleIndex(), 0xFFFFFFFFu);
 }
 
+// Leaving a page stores its values under its key; showing one reads them.
+TEST(PageSettings, KeptUnderThePagesKeyAcrossActivations) {
+    AppFixture fx;
+    struct Persistent : TestPage {
+        using TestPage::TestPage;
+        void RegistryAccess() override { m_pRegistry->RegistryAccess(L"m_iValue", m_iValue); }
+        int m_iValue = 0;
+    } left(L"Left"), shown(L"Shown");
+    left.SetMyRegistryKey(L"Zarvex\\Fixture\\Page");
+    shown.SetMyRegistryKey(left.GetMyRegistryKey());
+    left.m_iValue = 7;
+    left.OnSetActive();
+    EXPECT_EQ(left.m_iValue, 7); // nothing stored yet: the value stays
+    left.m_iValue = 9;
+    left.OnKillActive();
+    EXPECT_FALSE(left.m_bActive);
+    shown.OnSetActive();
+    EXPECT_TRUE(shown.m_bActive);
+    EXPECT_EQ(shown.m_iValue, 9);
+}
+
 TEST(TargetPlatform, FullDescriptionKeepsBlanksAndParentheses) {
     TestPlatform platform;
     EXPECT_EQ(g_pTargetPlatform, &platform);

@@ -50,7 +50,9 @@ bool CZarvexAppBase::LoadTargetComms(CAPI* pApi) {
     if (fileName.Find(L".ctc") < 0 && fileName.GetLength() + 4 < static_cast<int>(kPathChars))
         fileName += L".ctc";
 
-    if (m_pAPI && !UnloadTargetPlatform())
+    // A module still held (its unload failed earlier) goes too, or its
+    // reference would be lost with the handle.
+    if ((m_pAPI || m_hCommsModule) && !UnloadTargetPlatform())
         return false;
 
     PrintToDebugFile(L"Attempting to load target comms : %s\n", fileName);
