@@ -6,7 +6,9 @@
 #include "platform/GdiObjects.h"
 #include "platform/Menu.h"
 #include "platform/Modules.h"
+#include "support/Fixtures.h"
 #include "support/RenderPng.h"
+#include "zarvexapp/application/ZarvexAppBase.h"
 #include "zarvexapp/command/API.h"
 #include "zarvexapp/config/ZarvexConfig.h"
 #include "zarvexapp/contracts/Globals.h"
@@ -69,8 +71,12 @@ protected:
         return format.crTextColor;
     }
 
+    struct Config : CZarvexConfig { // whose application module a test sets
+        using CZarvexConfig::CZarvexConfig;
+        using CZarvexConfig::m_hApplicationModule;
+    };
     CDialog host;
-    CZarvexConfig config{&host};
+    Config config{&host};
     CPrintWindowBase print;
 };
 
@@ -142,6 +148,18 @@ TEST_F(ShellWindows, PrintWindowLinesAndPopUp) {
     rightClick(true);
     EXPECT_EQ(shown, 3);
     EXPECT_EQ(Log(), banner);
+}
+
+TEST_F(ShellWindows, ClearWritesTheApplicationsTitleUnderTheBanner) {
+    config.m_hApplicationModule =
+        LoadLibraryW(zxtest::FixtureFileW("app", "fixture_app.cap").c_str());
+    ASSERT_NE(g_pApplication, nullptr);
+    ASSERT_EQ(print.Create(), 1);
+    const std::wstring title = g_pApplication->GetApplicationTitle(false).str();
+    EXPECT_FALSE(title.empty());
+    EXPECT_EQ(Log().substr(Log().find(L'\r') + 1), title + L"\r");
+    EXPECT_EQ(LineColour(1), 0x008C00u);
+    FreeLibrary(config.m_hApplicationModule);
 }
 
 TEST_F(ShellWindows, ProgressBarFollowsTheWorkerRecord) {

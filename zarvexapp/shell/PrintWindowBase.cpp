@@ -3,6 +3,7 @@
 #include "platform/DataExchange.h"
 #include "platform/Menu.h"
 #include "platform/WinFormat.h"
+#include "zarvexapp/application/ZarvexAppBase.h"
 #include "zarvexapp/config/ZarvexConfig.h"
 #include "zarvexapp/contracts/Globals.h"
 #include "zarvexapp/resources/resource.h"
@@ -72,6 +73,8 @@ void CPrintWindowBase::Clear() {
     m_RichEdit.SetDefaultCharFormat(format);
 
     Print(zx::kBanner, zx::kBannerColour);
+    if (g_pApplication)
+        Print(L"%s", g_pApplication->GetApplicationTitle(false), zx::kBannerColour);
 }
 
 void CPrintWindowBase::Print(const wchar_t* text, ULONG colour) {
