@@ -4,6 +4,8 @@
 #include "platform/Modules.h"
 #include "platform/WideText.h"
 #include "platform/WinFormat.h"
+#include "zarvexapp/config/PluginProbe.h"
+#include "zarvexapp/shell/SplashAppFind.h"
 
 #include <atomic>
 #include <cstdint>
@@ -49,16 +51,30 @@ CString TimeOfDayNow() {
 
 CZarvexConfig::CZarvexConfig(CDialog* pParentGui)
     : m_pParentGui(pParentGui), m_strLocalUrl(L""), m_pDebugFile(nullptr), m_sUsb(0),
-      m_ppCommsDllNames(nullptr), m_uCommsDlls(0), m_ppTunerModuleDllNames(nullptr),
-      m_uTunerModuleDlls(0), m_hTunerModule(nullptr), m_ppPlatformDllNames(nullptr),
-      m_uPlatformDlls(0), m_hPlatformModule(nullptr), m_hApplicationModule(nullptr) {}
+      m_bDiscoveryComplete(false), m_pSplash(nullptr), m_uNumberOfAvailableApps(0),
+      m_pApplications(nullptr), m_ppCommsDllNames(nullptr), m_uCommsDlls(0),
+      m_hCommsModule(nullptr), m_ppTunerModuleDllNames(nullptr), m_uTunerModuleDlls(0),
+      m_hTunerModule(nullptr), m_ppPlatformDllNames(nullptr), m_uPlatformDlls(0),
+      m_hPlatformModule(nullptr), m_pTargetPlatforms(nullptr), m_uTargetPlatforms(0),
+      m_pGlobalTargetPlatforms(nullptr), m_uGlobalTargetPlatforms(0),
+      m_hApplicationModule(nullptr) {}
 
 CZarvexConfig::~CZarvexConfig() {
+    UnloadApplication();
+    // What the application kept loaded for its run.
     UnloadTunerModuleDll();
     UnloadPlatformDll();
-    FreeTable(m_ppCommsDllNames, m_uCommsDlls);
-    FreeTable(m_ppTunerModuleDllNames, m_uTunerModuleDlls);
-    FreeTable(m_ppPlatformDllNames, m_uPlatformDlls);
+    m_pMainAppAreaRect.reset();
+    m_pMainStatusRect.reset();
+    m_pSmallAppLogoRect.reset();
+    m_pProgressCtrlRect.reset();
+    m_pPrintWindowRect.reset();
+    if (m_pSplash) {
+        if (m_pSplash->GetSafeHwnd())
+            m_pSplash->DestroyWindow();
+        delete m_pSplash;
+        m_pSplash = nullptr;
+    }
 
     if (FILE* file = zx::LogStream(m_pDebugFile).exchange(nullptr)) {
         const std::string line = zx::WideToUtf8(L"\nLog file closed " + zx::CTimeNow() + L"\n");
@@ -67,6 +83,13 @@ CZarvexConfig::~CZarvexConfig() {
     }
     for (FILE* retired : m_retiredDebugFiles)
         std::fclose(retired);
+
+    FreeApplicationTable();
+    RemoveGlobalTargetPlatforms();
+    RemoveTargetPlatforms();
+    FreeTable(m_ppCommsDllNames, m_uCommsDlls);
+    FreeTable(m_ppTunerModuleDllNames, m_uTunerModuleDlls);
+    FreeTable(m_ppPlatformDllNames, m_uPlatformDlls);
 }
 
 CDialog* CZarvexConfig::GetParentGui() {
@@ -242,6 +265,9 @@ void CZarvexConfig::PrintToDebugFileActual(CString* pTime, const wchar_t* pForma
 }
 
 void CZarvexConfig::WriteToLog(const std::wstring& text) {
+    // A plug-in tried in a child process leaves the log to the host.
+    if (zx::PluginProbe::InChild())
+        return;
     FILE* file = zx::LogStream(m_pDebugFile).load();
     if (!file)
         return;

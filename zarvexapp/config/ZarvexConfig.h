@@ -19,10 +19,20 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
+namespace zx {
+class PluginProbe;
+}
+class CApplicationSelect;
+class CComboBox;
 class CDialog;
+class CFontStatic;
+class CRichEditCtrl;
+class CSplashAppFind;
+class CTargetPlatform;
 class CZarvexAppBase;
 
 class CZarvexConfig {
@@ -72,6 +82,23 @@ public:
     CZarvexConfig& operator=(const CZarvexConfig&) = delete;
 
     CDialog* GetParentGui();
+
+    // ---- Plug-in discovery ------------------------------------------------------
+    // Shows the search splash, whose first timer tick runs SearchForPlugins.
+    // False only when the splash object cannot be made.
+    bool DiscoverPlugins();
+    // Searches the host's own folder for communications modules, tuner
+    // modules, target platforms and applications, in that order; each file is
+    // loaded once, recorded under the index it declares (or in the
+    // application table) and unloaded. Returns the number of applications.
+    // Each file is first tried in a short-lived child process, so that one
+    // whose loading crashes, throws or hangs is logged and passed over
+    // instead of taking the host down.
+    unsigned int SearchForPlugins();
+    bool IsDiscoveryComplete();
+    // The files the search passed over because trying them failed (crash,
+    // exception, hang), each "file: what happened", for the host to show.
+    std::vector<CString> GetRejectedPlugins();
 
     // ---- Layout, colours and settings ----------------------------------------
     // The host marks where the application's windows go with placeholder
@@ -130,6 +157,13 @@ public:
     CString* GetTunerModuleDllName(unsigned int uIndex);
     bool IsTunerModuleDllSupported(unsigned int uIndex);
     unsigned int GetNumberOfTunerModules();
+    // Loads entry uIndex just long enough to read its object's description;
+    // "" when it does not load.
+    CString GetTunerModuleDescription(unsigned int uIndex);
+    // Fills a combo box with the tuner modules (item data: the index), or
+    // "Non available" (0xFFFFFFFF) with an empty table, keeping the selection
+    // by its text where it can.
+    void LoadTunerModules(CComboBox* pCombo);
     // Releases the tuner module loaded (one at a time), then loads entry
     // uIndex, whose object registers in g_pTunerModuleBase. False for an
     // index outside the table (no growth) or a null entry.
@@ -141,9 +175,67 @@ public:
     // index beyond the table grows it first.
     bool LoadPlatformDll(unsigned int uIndex);
     void UnloadPlatformDll();
+    // Each loads entry uIndex just long enough to ask its object (full
+    // description, description, device name); "" when it does not load.
+    CString GetPlatformDllDescription(unsigned int uIndex);
+    CString GetPlatformShortDescription(unsigned int uIndex);
+    CString GetPlatformDllDeviceName(unsigned int uIndex);
 
-    // ---- Loaded application ----------------------------------------------------
+    // ---- Application loading and selection --------------------------------------
+    // Loads an application plug-in by its short title (found in the host's
+    // folder), file name or path; null means the first table entry. One
+    // application is loaded at a time: a loaded one is unloaded first. False
+    // when no application object is left registered; an application that
+    // supports no platform is unloaded again.
+    bool LoadApplication(const wchar_t* pName);
+    // True when no application object remains.
+    bool UnloadApplication();
+    bool ApplicationCanBeLoaded(const wchar_t* pName);
+    // The loaded application's title (bFlag drops a trailing " Application")
+    // and version; "" when none is loaded.
+    CString GetApplicationTitle(bool bFlag);
+    CString GetApplicationVersion();
     CString GetApplicationShortTitle();
+    // Appends the loaded application to the application table and its
+    // platforms to the global platform list.
+    void AddApplication();
+    unsigned int GetNumberOfAvailableApps();
+    void SetNumberOfAvailableApps(unsigned int uNumber);
+    // Fills pApps with the application table (item data: the entry's
+    // address), restricted to the platform and daughter card selected in the
+    // two filter boxes when given; keeps the selection by its text.
+    void LoadTargetApps(CComboBox* pApps, CComboBox* pPlatform, CComboBox* pPlatformDc);
+    // Runs the application select dialog modally; the caller reads the
+    // choice from it and deletes it.
+    CApplicationSelect* ChangeApplication();
+
+    // ---- Target platform catalogue ------------------------------------------------
+    // The loaded application's platforms, filled while it loads.
+    void AddTargetPlatform(t_TARGET_PLATFORM_CONFIG* pConfig);
+    void RemoveTargetPlatforms();
+    // Null for a position outside the list.
+    CString* GetTargetPlatformName(unsigned int uIndex);
+    CString* GetTargetPlatformDcName(unsigned int uIndex);
+    void LoadTargetPlatforms(CComboBox* pPlatform);
+    // The daughter cards of the platform selected in pPlatform (every one
+    // when none is), with the selected one's hardware version in pVersion.
+    void LoadTargetPlatformDcs(CComboBox* pPlatformDc, CComboBox* pPlatform, CFontStatic* pVersion,
+                               CRichEditCtrl* pFeatures);
+    // List position of the selected platform and daughter card; 0 (and a
+    // log line) when the pair is not listed.
+    unsigned int GetTargetPlatformIndex(CComboBox* pPlatformDc, CComboBox* pPlatform);
+    // Makes list position uIndex the application's selected platform; true
+    // when the selection changed. OnChangeTarget also tells the application.
+    bool SetTargetPlatform(unsigned int uIndex);
+    void OnChangeTarget(unsigned int uIndex);
+    // The platforms of every application found, each pair once.
+    void LoadGlobalTargetPlatforms(CComboBox* pPlatform);
+    void LoadGlobalTargetPlatformDcs(CComboBox* pPlatformDc, CComboBox* pPlatform);
+    void OnChangeGlobalTarget(unsigned int uGlobalIndex);
+    // The host's timer and interrupt poll, passed to the loaded application.
+    void OnTimer(unsigned int uId);
+    void OnPollInterrupt();
+    void GoToSystemTab();
     // A 16-bit value the application keeps here (CZarvexAppBase::SetUsb).
     short GetUsb();
 
@@ -159,14 +251,23 @@ protected:
     CString m_strLocalUrl;
     FILE* m_pDebugFile; // read and written through zx::LogStream (two threads)
     short m_sUsb;
-    CString** m_ppCommsDllNames; // m_uCommsDlls entries, each owned or null
+    bool m_bDiscoveryComplete;
+    CSplashAppFind* m_pSplash; // owned
+    unsigned int m_uNumberOfAvailableApps;
+    t_APPLICATION* m_pApplications; // m_uNumberOfAvailableApps entries, owned
+    CString** m_ppCommsDllNames;    // m_uCommsDlls entries, each owned or null
     unsigned int m_uCommsDlls;
+    HMODULE m_hCommsModule;            // the communications module tried during the search
     CString** m_ppTunerModuleDllNames; // m_uTunerModuleDlls entries, each owned or null
     unsigned int m_uTunerModuleDlls;
     HMODULE m_hTunerModule;         // the tuner module loaded, null when none
     CString** m_ppPlatformDllNames; // m_uPlatformDlls entries, each owned or null
     unsigned int m_uPlatformDlls;
-    HMODULE m_hPlatformModule;    // the platform module loaded, null when none
+    HMODULE m_hPlatformModule;             // the platform module loaded, null when none
+    t_TARGET_PLATFORM* m_pTargetPlatforms; // the loaded application's, m_uTargetPlatforms entries
+    unsigned int m_uTargetPlatforms;
+    t_TARGET_PLATFORM* m_pGlobalTargetPlatforms; // every application's, each pair once
+    unsigned int m_uGlobalTargetPlatforms;
     HMODULE m_hApplicationModule; // the loaded application plug-in, null when none
     CString m_strApplicationShortTitle;
 
@@ -191,6 +292,42 @@ private:
     friend class CZarvexAppBase;
 
     void SetUsb(short sUsb);
+    // Discovery: the files every pass found, one pass over those of its kind
+    // (their trials' verdicts from probe), and one file of passes 1 to 3
+    // (communications, tuner module, target platform) or of pass 4
+    // (applications), loaded, recorded and unloaded.
+    struct t_FOUND_FILE {
+        unsigned int uPass;
+        CString name; // as found
+        CString path; // folder and name
+    };
+    // Lists the files of every pass and starts trying them: the splash's
+    // wait before the search hides the cost.
+    void PrepareSearch();
+    unsigned int SearchPass(unsigned int uPass, const CString& folder);
+    void SearchPluginFile(unsigned int uPass, const CString& path);
+    bool SearchApplicationFile(const CString& path, const std::function<CString()>& judge);
+    // What became of the trial of the plug-in file at path in a child
+    // process: an empty text when it went well, else what went wrong, which
+    // is logged and kept for the host; false then.
+    bool AcceptPluginFile(const CString& path, const CString& failure);
+    // The two splash lines, repainted at once (the search blocks the loop).
+    void ShowSearchStatus(const wchar_t* pStatus);
+    void ShowFoundPlugin(const CString& title);
+    void LogSearchSummary();
+    // A module's version values, "" when it has none.
+    CString GetFilenameTitle(HINSTANCE hModule);
+    CString GetFilenameVersion(HINSTANCE hModule);
+    // Loads the platform module of uIndex, asks it with `ask` and releases it.
+    CString AskPlatformModule(unsigned int uIndex, CString (*ask)(CTargetPlatform*));
+    // LoadApplication with the verdict of the file's trial from judge (null:
+    // a trial of its own), asked once the attempt is logged.
+    bool LoadApplicationJudged(const wchar_t* pName, const std::function<CString()>* judge);
+    // The load itself, once the file was tried.
+    bool LoadApplicationModule(const CString& nameA, const CString& nameB);
+    void FreeApplicationTable();
+    void AddGlobalTargetPlatform(t_TARGET_PLATFORM* pPlatform);
+    void RemoveGlobalTargetPlatforms();
     // Grows a plug-in table to uIndex + 1 entries (new ones null) unless it
     // is that large; false for the index that means "none".
     static bool GrowTable(CString**& table, unsigned int& size, unsigned int uIndex);
@@ -206,6 +343,9 @@ private:
     void RecordControlRect(std::unique_ptr<CRect>& place, unsigned int uId);
 
     std::vector<FILE*> m_retiredDebugFiles; // UI thread only
+    std::vector<CString> m_rejectedPlugins;
+    std::vector<t_FOUND_FILE> m_searchFiles;         // while a search is prepared
+    std::unique_ptr<zx::PluginProbe> m_pSearchProbe; // tries m_searchFiles
 };
 
 static_assert(offsetof(CZarvexConfig::t_TARGET_PLATFORM_CONFIG, uPlatformIndex) == 0);
