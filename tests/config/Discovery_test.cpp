@@ -166,7 +166,7 @@ TEST(Discovery, SearchesItsOwnFolderAndSummarisesWhatItFound) {
     EXPECT_TRUE(staged.out.contains(QStringLiteral("rejected: throws.ctc: threw an exception")));
     EXPECT_TRUE(staged.out.contains(QStringLiteral("rejected: crashes.cap: ")));
 
-    // The later of the two platforms declaring index 1 is the one recorded.
+    // The later of the two platforms declaring index 2 is the one recorded.
     std::string platform;
     for (const std::string& name : Listed(dir, ".ctp"))
         if (name != "noindex.ctp")
@@ -178,7 +178,8 @@ TEST(Discovery, SearchesItsOwnFolderAndSummarisesWhatItFound) {
                                          "   0 : " + dir.toStdString() + "/simtuner.ctm",
                                          "Platforms found :",
                                          "   0 : Not available",
-                                         "   1 : " + dir.toStdString() + "/" + platform,
+                                         "   1 : Not available",
+                                         "   2 : " + dir.toStdString() + "/" + platform,
                                          "Applications found :"};
     int row = 0;
     for (const std::string& name : Listed(dir, ".cap")) {
