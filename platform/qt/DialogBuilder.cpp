@@ -149,6 +149,14 @@ QWidget* MakeEdit(const DialogItem& item, QWidget* parent) {
     if (item.style & ES_MULTILINE) {
         auto* edit = new QPlainTextEdit(ItemText(item), parent);
         edit->setReadOnly(readOnly);
+        // As on Windows: lines wrap unless the edit scrolls sideways, and
+        // only the scroll bars the style names are shown.
+        const bool sideways = (item.style & (ES_AUTOHSCROLL | WS_HSCROLL)) != 0;
+        edit->setLineWrapMode(sideways ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+        edit->setHorizontalScrollBarPolicy((item.style & WS_HSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                                     : Qt::ScrollBarAlwaysOff);
+        edit->setVerticalScrollBarPolicy((item.style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                                   : Qt::ScrollBarAlwaysOff);
         if (!border) {
             edit->setFrameShape(QFrame::NoFrame);
         }
