@@ -167,10 +167,6 @@ void CHostDialog::UnloadApplication() {
     if (g_pZarvexConfig && !g_pZarvexConfig->UnloadApplication())
         Report(L"The application could not be unloaded");
     DrainQueuedRecords();
-    if (CWnd* configure = GetDlgItem(IDC_CONFIGURE)) {
-        configure->SetWindowTextW(L"CONFIGURE");
-        configure->EnableWindow(g_pApplication ? TRUE : FALSE);
-    }
     ShowApplication();
 }
 
@@ -217,6 +213,17 @@ void CHostDialog::ShowApplication() {
         area.LoadString(IDS_NO_APPLICATION);
     }
     SetDlgItemTextW(IDC_MAIN_APP_AREA, area);
+
+    // The button belongs to the application while one is loaded; without
+    // one it offers the choice of another.
+    CWnd* configure = GetDlgItem(IDC_CONFIGURE);
+    if (configure && !g_pApplication) {
+        CString select;
+        select.LoadString(IDS_SELECT_APPLICATION);
+        configure->SetWindowTextW(select);
+        configure->EnableWindow(g_pZarvexConfig && g_pZarvexConfig->IsDiscoveryComplete() &&
+                                g_pZarvexConfig->GetNumberOfAvailableApps() > 0);
+    }
 }
 
 // ---- The run ------------------------------------------------------------------------------
@@ -228,7 +235,10 @@ void CHostDialog::PressConfigure() {
 }
 
 void CHostDialog::OnConfigure() {
-    PressConfigure();
+    if (g_pApplication)
+        PressConfigure();
+    else
+        SelectApplication();
 }
 
 void CHostDialog::OnTimer(UINT_PTR nIDEvent) {

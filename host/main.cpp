@@ -91,11 +91,13 @@ struct Options {
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool offscreen = !haveDisplay() && !std::getenv("QT_QPA_PLATFORM");
-    if (offscreen) {
+    if (!haveDisplay() && !std::getenv("QT_QPA_PLATFORM")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     QApplication qtApp(argc, argv);
+    const QString platform = QGuiApplication::platformName();
+    const bool offscreen =
+        platform == QStringLiteral("offscreen") || platform == QStringLiteral("minimal");
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Zarvex demonstration host"));
@@ -186,7 +188,7 @@ int main(int argc, char** argv) {
     }
 
     QString png = parser.value(options.screenshot);
-    if (png.isEmpty() && offscreen) {
+    if (png.isEmpty() && unattended) {
         wchar_t temp[MAX_PATH];
         if (GetTempPathW(MAX_PATH, temp) != 0)
             png = QString::fromWCharArray(temp) + QStringLiteral("zarvex-host.png");
