@@ -78,16 +78,15 @@ void ExpectInOrder(const QStringList& lines, const QStringList& expected) {
 }
 
 QStringList StartLines() {
-    return {
-        QStringLiteral("#000000 Releasing the hardware resets ..."),
-        QStringLiteral("#000000 Configuring the target application register banks ..."),
-        QStringLiteral("#000000 Registers: waiting read of 0x40000004 returned 0x5A5AA5A5"),
-        QStringLiteral("#000000 Time taken to write 4096 32-bit words = <rate>"),
-        QStringLiteral("#000000 Time taken to read 4096 32-bit words = <rate>"),
-        QStringLiteral("#000000 Starting verify..."),
-        QStringLiteral("#000000 Verify complete..."),
-        QStringLiteral("#000000 ... initial application register bank configuration complete."),
-        QStringLiteral("#000000 Interrupts: parent 0 vector 0x1 serviced, data ready (1 so far)")};
+    return QStringList{"#000000 Releasing the hardware resets ...",
+                       "#000000 Configuring the target application register banks ...",
+                       "#000000 Registers: waiting read of 0x40000004 returned 0x5A5AA5A5",
+                       "#000000 Time taken to write 4096 32-bit words = <rate>",
+                       "#000000 Time taken to read 4096 32-bit words = <rate>",
+                       "#000000 Starting verify...",
+                       "#000000 Verify complete...",
+                       "#000000 ... initial application register bank configuration complete.",
+                       "#000000 Interrupts: parent 0 vector 0x1 serviced, data ready (1 so far)"};
 }
 
 } // namespace
@@ -99,20 +98,16 @@ TEST(Host, RunsTheDemoFromTheSearchToTheEnd) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString host =
-        StageHost(dir, {QStringLiteral("simboard.ctc"), QStringLiteral("simtuner.ctm"),
-                        QStringLiteral("simplatform.ctp"), QStringLiteral("simdemo.cap")});
-    const QString bin = dir.filePath(QStringLiteral("bin"));
-    const QString log = dir.filePath(QStringLiteral("host.log"));
-    const QString transcript = dir.filePath(QStringLiteral("print.txt"));
-    const QString png = dir.filePath(QStringLiteral("host.png"));
+        StageHost(dir, {"simboard.ctc", "simtuner.ctm", "simplatform.ctp", "simdemo.cap"});
+    const QString bin = dir.filePath("bin");
+    const QString log = dir.filePath("host.log");
+    const QString transcript = dir.filePath("print.txt");
+    const QString png = dir.filePath("host.png");
     QProcess process;
-    ASSERT_EQ(
-        RunHost(process, host, dir,
-                {QStringLiteral("--app"), QStringLiteral("simdemo"), QStringLiteral("--start"),
-                 QStringLiteral("--run-ms"), QStringLiteral("3000"), QStringLiteral("--restart"),
-                 QStringLiteral("--log"), log, QStringLiteral("--transcript"), transcript,
-                 QStringLiteral("--screenshot"), png}),
-        0)
+    ASSERT_EQ(RunHost(process, host, dir,
+                      {"--app", "simdemo", "--start", "--run-ms", "3000", "--restart", "--log", log,
+                       "--transcript", transcript, "--screenshot", png}),
+              0)
         << process.readAllStandardError().toStdString();
     EXPECT_FALSE(QImage(png).isNull());
 
@@ -120,17 +115,16 @@ TEST(Host, RunsTheDemoFromTheSearchToTheEnd) {
     // position the worker reports, which the timer copied over the start's.
     const QStringList printed = MaskedLines(transcript);
     ASSERT_FALSE(printed.isEmpty());
-    EXPECT_EQ(printed[0], QStringLiteral("progress 0 3 0 enabled"));
-    ExpectInOrder(printed, QStringList{QStringLiteral("#008C00 ZarvexApp message log"),
-                                       QStringLiteral("#008C00 Simulated Board Demo Application")} +
+    EXPECT_EQ(printed[0], "progress 0 3 0 enabled");
+    ExpectInOrder(printed, QStringList{"#008C00 ZarvexApp message log",
+                                       "#008C00 Simulated Board Demo Application"} +
                                StartLines() + StartLines());
     // Nothing printed in red, nor in any colour but those two.
-    EXPECT_EQ(printed.filter(QRegularExpression(QStringLiteral("^#(?!008C00 |000000 )"))),
-              QStringList());
+    EXPECT_EQ(printed.filter(QRegularExpression("^#(?!008C00 |000000 )")), QStringList());
 
-    const QString t = QStringLiteral("<t> - ");
+    const QString t = "<t> - ";
     const QStringList start = {
-        QStringLiteral("Starting Application : Simulated Board Demo Application"),
+        "Starting Application : Simulated Board Demo Application",
         t + "Attempting to load target-communications : " + bin + "/simboard.ctc",
     };
     const QStringList loaded = {
@@ -202,14 +196,12 @@ TEST(Host, RunsTheDemoFromTheSearchToTheEnd) {
 TEST(Host, SaysWhyItHasNoApplication) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString log = dir.filePath(QStringLiteral("host.log"));
-    const QString png = dir.filePath(QStringLiteral("host.png"));
+    const QString log = dir.filePath("host.log");
+    const QString png = dir.filePath("host.png");
     const QString staged = StageHost(dir, {});
     QProcess empty;
-    EXPECT_EQ(RunHost(empty, staged, dir,
-                      {QStringLiteral("--log"), log, QStringLiteral("--screenshot"), png}),
-              2);
-    const QString why = "No applications were found in " + dir.filePath(QStringLiteral("bin"));
+    EXPECT_EQ(RunHost(empty, staged, dir, {"--log", log, "--screenshot", png}), 2);
+    const QString why = "No applications were found in " + dir.filePath("bin");
     EXPECT_TRUE(empty.readAllStandardError().contains(why.toUtf8()));
     EXPECT_TRUE(MaskedLines(log).contains("<t> - ### zarvex-host: " + why));
     // The picture is the dialog's template converted with Tahoma's base units.
@@ -217,22 +209,18 @@ TEST(Host, SaysWhyItHasNoApplication) {
     EXPECT_EQ(QImage(png).size(), zx::DialogBuilder::toPixels(units, 0, 0, 536, 310).size());
 
     QProcess unknown;
-    EXPECT_EQ(RunHost(unknown, BinFile(QStringLiteral("zarvex-host")), dir,
-                      {QStringLiteral("--app"), QStringLiteral("nosuch"), QStringLiteral("--log"),
-                       log, QStringLiteral("--screenshot"), png}),
+    EXPECT_EQ(RunHost(unknown, BinFile("zarvex-host"), dir,
+                      {"--app", "nosuch", "--log", log, "--screenshot", png}),
               2);
     EXPECT_TRUE(
         unknown.readAllStandardError().contains("The application nosuch could not be loaded"));
-    ExpectInOrder(
-        MaskedLines(log),
-        {QStringLiteral("<t> - Attempting to load application : nosuch.cap"),
-         QStringLiteral("<t> - ### zarvex-host: The application nosuch could not be loaded"),
-         QStringLiteral("Log file closed <date>")});
+    ExpectInOrder(MaskedLines(log),
+                  {"<t> - Attempting to load application : nosuch.cap",
+                   "<t> - ### zarvex-host: The application nosuch could not be loaded",
+                   "Log file closed <date>"});
 
     QProcess unwritable;
-    RunHost(unwritable, staged, dir,
-            {QStringLiteral("--log"), QStringLiteral("/nonexistent-zx/host.log"),
-             QStringLiteral("--screenshot"), png});
+    RunHost(unwritable, staged, dir, {"--log", "/nonexistent-zx/host.log", "--screenshot", png});
     EXPECT_TRUE(unwritable.readAllStandardError().contains(
         "cannot write the log /nonexistent-zx/host.log"));
 }
