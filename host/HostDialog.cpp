@@ -95,7 +95,6 @@ bool CHostDialog::LoadChosenApplication(const CString& name) {
     if (!g_pZarvexConfig->LoadApplication(name.IsEmpty() ? nullptr : name.GetString())) {
         Report(L"The application " + (name.IsEmpty() ? CString(L"found first") : name) +
                L" could not be loaded");
-        ShowApplication();
         return false;
     }
     m_strProblem.Empty();
@@ -178,7 +177,7 @@ void CHostDialog::DrainQueuedRecords() {
         while (PeekMessageW(&msg, m_hWnd, message, message, PM_REMOVE))
             SendMessageW(message, msg.wParam, msg.lParam);
     if (PeekMessageW(&msg, m_hWnd, UWM_API_REQUEST_EXIT, UWM_API_REQUEST_EXIT, PM_REMOVE))
-        m_bExitRequested = true;
+        EndHost();
 }
 
 void CHostDialog::Report(const CString& problem) {

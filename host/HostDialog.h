@@ -62,8 +62,8 @@ private:
     // The status place and the main area's placeholder, from what is loaded.
     void ShowApplication();
     // Delivers (or frees) the print, call-back and display records still
-    // queued for this window; other host messages queued meanwhile are
-    // dropped, an exit request is kept.
+    // queued for this window; an exit request queued meanwhile still ends
+    // the host.
     void DrainQueuedRecords();
     void EndHost();
 
