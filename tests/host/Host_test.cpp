@@ -13,13 +13,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <vector>
+#include <cstdlib>
 
 namespace {
 
@@ -39,39 +35,21 @@ QString StageHost(const QTemporaryDir& dir, const QStringList& plugins) {
     return host;
 }
 
-// Runs `host` headless with `arguments`, its settings in `dir`, waits for it
-// to end by itself and returns its exit status; its standard error goes to
-// *errors. (Spawned directly: the thread sanitizer fails on QProcess's clone.)
+// Runs `host` headless with `arguments`, its settings in `dir`, and returns
+// its exit status, its standard error in *errors. A host that hangs is
+// killed after two minutes. (The thread sanitizer fails on QProcess's clone.)
 int RunHost(const QString& host, const QTemporaryDir& dir, const QStringList& arguments,
             QByteArray* errors = nullptr) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("XDG_CONFIG_HOME", qPrintable(dir.filePath("config")), 1);
     const QString errorFile = dir.filePath("stderr.txt");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, qPrintable(errorFile), O_WRONLY | O_CREAT, 0600);
-    std::vector<QByteArray> args{host.toLocal8Bit()};
-    for (const QString& argument : arguments)
-        args.push_back(argument.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& argument : args)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    for (int waited = 0; waitpid(pid, &status, WNOHANG) == 0; waited += 50) {
-        if (waited == 120000)
-            kill(pid, SIGKILL); // a hang fails below instead of stopping the suite
-        usleep(50000);
-    }
-    EXPECT_TRUE(WIFEXITED(status));
+    const int status = std::system(
+        qPrintable(QStringLiteral("QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=%1 timeout -s KILL "
+                                  "120 %2 %3 2>%4")
+                       .arg(dir.filePath("config"), host, arguments.join(' '), errorFile)));
     QFile file(errorFile);
     if (errors && file.open(QIODevice::ReadOnly))
         *errors = file.readAll();
-    file.remove();
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    EXPECT_TRUE(WIFEXITED(status));
+    return WEXITSTATUS(status);
 }
 
 // The file's lines; each log stamp is masked as "<t>", each date as "<date>".
@@ -83,9 +61,7 @@ QStringList MaskedLines(const QString& path) {
                                           QRegularExpression::MultilineOption);
     static const QRegularExpression date(QStringLiteral("^(Log file \\w+) .*$"),
                                          QRegularExpression::MultilineOption);
-    static const QRegularExpression rate(QStringLiteral("( words = ) ?\\d+\\.\\d{3} second\\(s\\) "
-                                                        "\\.\\.\\.\\. {1,2}@ +(inf|\\d+\\.\\d{3}) "
-                                                        "kbits/sec$"),
+    static const QRegularExpression rate(QStringLiteral("( words = ).*kbits/sec$"),
                                          QRegularExpression::MultilineOption);
     text.replace(stamp, QStringLiteral("<t> - "));
     text.replace(date, QStringLiteral("\\1 <date>"));
@@ -99,8 +75,7 @@ void ExpectInOrder(const QStringList& lines, const QStringList& expected) {
     qsizetype at = 0;
     for (const QString& line : expected) {
         const qsizetype found = lines.indexOf(line, at);
-        ASSERT_GE(found, 0) << "missing after line " << at << ": " << line.toStdString() << "\n"
-                            << lines.mid(at).join(QLatin1Char('\n')).toStdString();
+        ASSERT_GE(found, 0) << "missing after line " << at << ": " << line.toStdString();
         at = found + 1;
     }
 }
