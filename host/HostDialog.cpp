@@ -314,6 +314,10 @@ bool CHostDialog::WriteTranscript(const QString& path) const {
     }
     if (app && app->m_pPrintWindow) {
         CRichEditCtrl& log = app->m_pPrintWindow->m_RichEdit;
+        // Reading a colour selects a character; the user's selection comes back.
+        long selStart = 0;
+        long selEnd = 0;
+        log.GetSel(selStart, selEnd);
         const int lines = log.GetLineCount();
         for (int i = 0; i < lines; ++i) {
             const int start = log.LineIndex(i);
@@ -333,6 +337,7 @@ bool CHostDialog::WriteTranscript(const QString& path) const {
                         QLatin1Char('\n'))
                            .toUtf8());
         }
+        log.SetSel(selStart, selEnd);
     }
     return file.error() == QFileDevice::NoError;
 }
