@@ -1,6 +1,8 @@
 # The two entry points of the README. Each installs what is missing first.
 PRESET ?= dev
 JOBS ?= $(shell nproc)
+# Options for the host, e.g. RUN_ARGS="--app simdemo --start --run-ms 3000".
+RUN_ARGS ?=
 
 .PHONY: deps build run test asan tsan bench clean format
 
@@ -12,7 +14,7 @@ build: deps
 	cmake --build --preset $(PRESET) -j $(JOBS)
 
 run: build
-	build/$(PRESET)/bin/zarvex-host
+	build/$(PRESET)/bin/zarvex-host $(RUN_ARGS)
 
 test: build
 	ctest --preset $(PRESET) -j $(JOBS)

@@ -118,6 +118,9 @@ void CSimDemoApp::OnSimulationStart() {
     m_pRegisterPage->OnSimulationStart();
     m_pInterruptPage->OnSimulationStart();
     m_pI2CPage->OnSimulationStart();
+    // The board's memory path, checked at every start with its rates shown.
+    if (!PerformDmaCheck(SIMDEMO_DMA_WORDS, SIMBOARD_RAM_BASE, 0xFFFFFFFFu))
+        Print(L"Memory: the DMA check failed", kRed);
 }
 
 bool CSimDemoApp::CloseDownApplication() {

@@ -9,6 +9,8 @@
 //   bank 0 + 0x008  HEARTBEAT  the page's tick count, written and read back
 //                              on every timer tick of the run
 //   bank 1 + 0x000  SIMDEMO_COEFFICIENTS words written as one burst at start
+// RAM + 0: SIMDEMO_DMA_WORDS pseudo-random words written as a burst, read
+//   back and verified at every start (the DMA check, its rates printed).
 // Interrupts page: parent interrupt SIMDEMO_PARENT of the board's interrupt
 //   controller; every pending source is serviced, the simulated data source
 //   (SIMDEMO_SOURCE_DATA_READY) is raised every SIMDEMO_RAISE_PERIOD ticks.
@@ -24,6 +26,8 @@
 #define SIMDEMO_CONTROL_ENABLE 0x00000001u
 #define SIMDEMO_SCRATCH_PATTERN 0x5A5AA5A5u
 #define SIMDEMO_COEFFICIENTS 8u
+
+#define SIMDEMO_DMA_WORDS 4096u
 
 #define SIMDEMO_PARENT 2u
 #define SIMDEMO_SOURCE_DATA_READY 0x1u

@@ -1,62 +1,226 @@
+// The host program run as a child process without a display, as `make run`
+// does, over folders staged with the plug-ins each case needs: the host
+// searches only the folder of its own executable.
+
 #include "platform/DialogBuilder.h"
 #include "platform/FontRegistry.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdlib>
+
 namespace {
 
-// Runs the host headless with `arguments` and waits for it to end.
-void RunHost(QProcess& host, const QStringList& arguments) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    host.setProcessEnvironment(env);
-    host.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zarvex-host"), arguments);
-    ASSERT_TRUE(host.waitForFinished(60000));
-    EXPECT_EQ(host.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(host.exitCode(), 0) << host.readAllStandardError().toStdString();
+QString BinFile(const QString& name) {
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + name;
+}
+
+// A folder holding a copy of the host (it finds the libraries by its run
+// path) and links to the given plug-ins of the build.
+QString StageHost(const QTemporaryDir& dir, const QStringList& plugins) {
+    const QString folder = dir.filePath(QStringLiteral("bin"));
+    QDir().mkpath(folder);
+    const QString host = folder + QStringLiteral("/zarvex-host");
+    EXPECT_TRUE(QFile::copy(BinFile(QStringLiteral("zarvex-host")), host));
+    for (const QString& plugin : plugins)
+        EXPECT_TRUE(QFile::link(BinFile(plugin), folder + QLatin1Char('/') + plugin));
+    return host;
+}
+
+// Runs `host` headless with `arguments`, its settings in `dir`, and returns
+// its exit status, its standard error in *errors. A host that hangs is
+// killed after two minutes. (The thread sanitizer fails on QProcess's clone.)
+int RunHost(const QString& host, const QTemporaryDir& dir, const QStringList& arguments,
+            QByteArray* errors = nullptr) {
+    const QString errorFile = dir.filePath("stderr.txt");
+    const int status = std::system(
+        qPrintable(QStringLiteral("QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=%1 timeout -s KILL "
+                                  "120 %2 %3 2>%4")
+                       .arg(dir.filePath("config"), host, arguments.join(' '), errorFile)));
+    QFile file(errorFile);
+    if (errors && file.open(QIODevice::ReadOnly))
+        *errors = file.readAll();
+    EXPECT_TRUE(WIFEXITED(status));
+    return WEXITSTATUS(status);
+}
+
+// The file's lines; each log stamp is masked as "<t>", each date as "<date>".
+QStringList MaskedLines(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    QString text = QString::fromUtf8(file.readAll());
+    static const QRegularExpression stamp(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d - "),
+                                          QRegularExpression::MultilineOption);
+    static const QRegularExpression date(QStringLiteral("^(Log file \\w+) .*$"),
+                                         QRegularExpression::MultilineOption);
+    static const QRegularExpression rate(QStringLiteral("( words = ).*kbits/sec$"),
+                                         QRegularExpression::MultilineOption);
+    text.replace(stamp, QStringLiteral("<t> - "));
+    text.replace(date, QStringLiteral("\\1 <date>"));
+    text.replace(rate, QStringLiteral("\\1<rate>"));
+    return text.split(QLatin1Char('\n'));
+}
+
+// Each expected line is found whole, in order, among `lines`; the first one
+// missing is reported with the lines it was looked for in.
+void ExpectInOrder(const QStringList& lines, const QStringList& expected) {
+    qsizetype at = 0;
+    for (const QString& line : expected) {
+        const qsizetype found = lines.indexOf(line, at);
+        ASSERT_GE(found, 0) << "missing after line " << at << ": " << line.toStdString();
+        at = found + 1;
+    }
+}
+
+QStringList StartLines() {
+    return QStringList{"#000000 Releasing the hardware resets ...",
+                       "#000000 Configuring the target application register banks ...",
+                       "#000000 Registers: waiting read of 0x40000004 returned 0x5A5AA5A5",
+                       "#000000 Time taken to write 4096 32-bit words = <rate>",
+                       "#000000 Time taken to read 4096 32-bit words = <rate>",
+                       "#000000 Starting verify...",
+                       "#000000 Verify complete...",
+                       "#000000 ... initial application register bank configuration complete.",
+                       "#000000 Interrupts: parent 0 vector 0x1 serviced, data ready (1 so far)"};
 }
 
 } // namespace
 
-// What `make run` does without a display: the host builds its main dialog from
-// its own template and version block and renders it. The picture's size shows
-// the template was found and converted with Tahoma's base units.
-TEST(Host, RendersItsMainDialogWithoutADisplay) {
+// simdemo from the search to the end: chosen on the command line, started
+// with CONFIGURE on the simulated board, left running until its data source
+// raised an interrupt, stopped, started again, and the host ended.
+TEST(Host, RunsTheDemoFromTheSearchToTheEnd) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString png = dir.filePath(QStringLiteral("host.png"));
+    const QString host =
+        StageHost(dir, {"simboard.ctc", "simtuner.ctm", "simplatform.ctp", "simdemo.cap"});
+    const QString bin = dir.filePath("bin");
+    const QString log = dir.filePath("host.log");
+    const QString transcript = dir.filePath("print.txt");
+    const QString png = dir.filePath("host.png");
+    QByteArray errors;
+    ASSERT_EQ(RunHost(host, dir,
+                      {"--app", "simdemo", "--start", "--run-ms", "3000", "--restart", "--log", log,
+                       "--transcript", transcript, "--screenshot", png},
+                      &errors),
+              0)
+        << errors.toStdString();
+    EXPECT_FALSE(QImage(png).isNull());
 
-    const QString log = dir.filePath(QStringLiteral("host.log"));
-    QProcess host;
-    RunHost(host, {QStringLiteral("--screenshot"), png, QStringLiteral("--log"), log});
-    EXPECT_TRUE(host.readAllStandardOutput().contains(png.toUtf8()));
+    // The bar has the range the start gave it (one step per page) and the
+    // position the worker reports, which the timer copied over the start's.
+    const QStringList printed = MaskedLines(transcript);
+    ASSERT_FALSE(printed.isEmpty());
+    EXPECT_EQ(printed[0], "progress 0 3 0 enabled");
+    ExpectInOrder(printed, QStringList{"#008C00 ZarvexApp message log",
+                                       "#008C00 Simulated Board Demo Application"} +
+                               StartLines() + StartLines());
+    // Nothing printed in red, nor in any colour but those two.
+    EXPECT_EQ(printed.filter(QRegularExpression("^#(?!008C00 |000000 )")), QStringList());
 
-    const QImage image(png);
-    ASSERT_FALSE(image.isNull());
-    const QSize units = zx::FontRegistry::baseUnits(zx::FontRegistry::font("Tahoma", 8));
-    EXPECT_EQ(image.size(), zx::DialogBuilder::toPixels(units, 0, 0, 660, 420).size());
-
-    // The configuration object the host made kept the log from opening to
-    // closing.
-    QFile file(log);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(file.readAll());
-    EXPECT_TRUE(text.startsWith(QStringLiteral("Log file created "))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral(" - zarvex-host started\n"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("\nLog file closed "))) << text.toStdString();
+    const QString t = "<t> - ";
+    const QStringList start = {
+        "Starting Application : Simulated Board Demo Application",
+        t + "Attempting to load target-communications : " + bin + "/simboard.ctc",
+    };
+    const QStringList loaded = {
+        t + "Attempting to load target comms : " + bin + "/simboard.ctc",
+        t + "Target-platform comms load Ok : " + bin + "/simboard.ctc",
+        t + "CZarvexAppBase::OnInterrupt, Parent Interrupt = 0x4 using mask 0xffffffff",
+        t + "CZarvexAppBase::OnApiCallBack[0x50000108][0x4], Irq Vector data from 0x50000108 = "
+            "0x1",
+    };
+    const QStringList unloaded = {
+        t + "Attempting to unload target comms Simulated Board",
+        t + "Removing any unprocessed API callback messages...",
+        t + "Removing any unprocessed API Display callback messages...",
+        t + "Target-platform communications unload Ok",
+    };
+    ExpectInOrder(
+        MaskedLines(log),
+        QStringList{"Log file created <date>",
+                    "",
+                    t + "zarvex-host started",
+                    t,
+                    "Searching for target communications at " + bin + "/*.ctc",
+                    t + "Communications found : simboard.ctc",
+                    t + "Attempting to load target comms : " + bin + "/simboard.ctc",
+                    t + "Loaded Ok : Simulated Board, 1.0.0.0",
+                    "Searching for tuner modules at " + bin + "/*.ctm...",
+                    t + "Tuner-Modules found : simtuner.ctm",
+                    t + "Attempting to load tuner module : " + bin + "/simtuner.ctm",
+                    t + "Loaded Ok : Simulated Tuner, 1.0.0.0",
+                    "Searching for target platforms at " + bin + "/*.ctp...",
+                    t + "Target-Platform found : simplatform.ctp",
+                    t + "Attempting to load target platform : " + bin + "/simplatform.ctp",
+                    t + "Loaded Ok : Simulated Board Platform, 1.0.0.0",
+                    "Searching for applications at " + bin + "/*.cap",
+                    t + "Application found : simdemo.cap",
+                    t + "Attempting to load application : " + bin + "/simdemo.cap",
+                    t + "Application load Ok : " + bin + "/simdemo.cap",
+                    t + "Loaded Ok : Simulated Board Demo Application, 1.0.0.0",
+                    t + "Attempting to unload application Simulated Board Demo Application",
+                    t + "Application unload Ok",
+                    t + "Discovery complete ------->",
+                    t + "Communications found :",
+                    t + "   0 : " + bin + "/simboard.ctc",
+                    t + "Tuner modules found :",
+                    t + "   0 : " + bin + "/simtuner.ctm",
+                    t + "Platforms found :",
+                    t + "   0 : Not available",
+                    t + "   1 : Not available",
+                    t + "   2 : " + bin + "/simplatform.ctp",
+                    t + "Applications found :",
+                    t + "   0 : Simulated Board Demo Application(simdemo)",
+                    t + "------------------------------------------",
+                    t + "Attempting to load application : simdemo.cap",
+                    t + "Application load Ok : simdemo",
+                    "-------------------------",
+                    "Initialising Application : Simulated Board Demo",
+                    t + "Supported Platforms :"} +
+            start + loaded + QStringList{"Stopping Application : Simulated Board Demo"} + start +
+            unloaded + loaded +
+            QStringList{t + "Attempting to unload application Simulated Board Demo Application"} +
+            unloaded +
+            QStringList{t + "Application Close complete", "----------------------------", "",
+                        t + "Application unload Ok", "", "Log file closed <date>", ""});
 }
 
-TEST(Host, SaysSoWhenTheLogCannotBeWritten) {
+// Without an application to run the host says why, renders its empty main
+// window all the same and ends with status 2; so it does about a log it
+// cannot write.
+TEST(Host, SaysWhyItHasNoApplication) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    QProcess host;
-    RunHost(host, {QStringLiteral("--screenshot"), dir.filePath(QStringLiteral("host.png")),
-                   QStringLiteral("--log"), QStringLiteral("/nonexistent-zx/host.log")});
-    EXPECT_TRUE(
-        host.readAllStandardError().contains("cannot write the log /nonexistent-zx/host.log"));
+    const QString log = dir.filePath("host.log");
+    const QString png = dir.filePath("host.png");
+    const QString staged = StageHost(dir, {});
+    QByteArray errors;
+    EXPECT_EQ(RunHost(staged, dir, {"--log", log, "--screenshot", png}, &errors), 2);
+    const QString why = "No applications were found in " + dir.filePath("bin");
+    EXPECT_TRUE(errors.contains(why.toUtf8()));
+    EXPECT_TRUE(MaskedLines(log).contains("<t> - ### zarvex-host: " + why));
+    // The picture is the dialog's template converted with Tahoma's base units.
+    const QSize units = zx::FontRegistry::baseUnits(zx::FontRegistry::font("Tahoma", 8));
+    EXPECT_EQ(QImage(png).size(), zx::DialogBuilder::toPixels(units, 0, 0, 536, 310).size());
+
+    EXPECT_EQ(RunHost(BinFile("zarvex-host"), dir,
+                      {"--app", "nosuch", "--log", log, "--screenshot", png}, &errors),
+              2);
+    EXPECT_TRUE(errors.contains("The application nosuch could not be loaded"));
+    ExpectInOrder(MaskedLines(log),
+                  {"<t> - Attempting to load application : nosuch.cap",
+                   "<t> - ### zarvex-host: The application nosuch could not be loaded",
+                   "Log file closed <date>"});
+
+    RunHost(staged, dir, {"--log", "/nonexistent-zx/host.log", "--screenshot", png}, &errors);
+    EXPECT_TRUE(errors.contains("cannot write the log /nonexistent-zx/host.log"));
 }
