@@ -1,11 +1,13 @@
 // What the plug-in search costs per plug-in beyond its fixed pauses. The
 // search looks in the folder of the running program only, so this program
 // stages a folder with a copy of itself and the shipped plug-ins (each
-// twice, under a second name) and runs the copy, which then measures: the
-// whole search (CZarvexConfig::SearchForPlugins, with its log enabled and
-// its trial child, in a process with the GUI up), and the pause that follows
-// every registered module, measured alone as the baseline. Per plug-in:
-// (search - registered modules x pause) / plug-ins. The goal is at most 5 ms.
+// twice, under a second name) and runs the copy, which then measures the
+// whole search (CZarvexConfig::SearchForPlugins, with its log enabled and its
+// trial child, in a process with the GUI up), and the pause that follows
+// every registered module, timed alone around each search, as the baseline.
+// Per plug-in: (search - registered modules x pause) / plug-ins, and the
+// search's CPU time per plug-in, which a loaded machine does not stretch.
+// The goal is at most 5 ms.
 
 #include "BenchReport.h"
 #include "platform/Modules.h"
@@ -35,16 +37,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// CPU time of this process and of its ended children, in seconds: the
-// search's own work, the trial child's included, whatever the load.
+// CPU time of this process, and of its ended children, in seconds: the
+// search's own work and the trial child's, whatever the load.
 double CpuSeconds() {
     timespec self{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &self);
+    return self.tv_sec + self.tv_nsec * 1e-9;
+}
+
+double ChildrenCpuSeconds() {
     rusage children{};
     getrusage(RUSAGE_CHILDREN, &children);
     const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec * 1e-6; };
-    return self.tv_sec + self.tv_nsec * 1e-9 + seconds(children.ru_utime) +
-           seconds(children.ru_stime);
+    return seconds(children.ru_utime) + seconds(children.ru_stime);
 }
 
 const char* const kShipped[] = {"simboard.ctc",    "gdbremote.ctc", "simtuner.ctm",
@@ -52,49 +57,63 @@ const char* const kShipped[] = {"simboard.ctc",    "gdbremote.ctc", "simtuner.ct
 constexpr int kCopies = 2;
 constexpr int kPlugins = static_cast<int>(std::size(kShipped)) * kCopies;
 
-// The part of the staged copy: searches its own folder.
+// The pause after a registered module, as the search takes it, in ms.
+double TimedPause() {
+    const auto start = std::chrono::steady_clock::now();
+    Sleep(100);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// The modules that loaded and registered (and so got their pause).
+int RegisteredIn(const fs::path& log) {
+    std::ifstream in(log);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    int registered = 0;
+    for (auto at = text.find("Loaded Ok : "); at != std::string::npos;
+         at = text.find("Loaded Ok : ", at + 1))
+        ++registered;
+    return registered;
+}
+
+// The part of the staged copy: searches its own folder. The pause is timed
+// right before and after each search, so that both see the same load.
 void BM_Search(benchmark::State& state) {
     const fs::path log = fs::path(zx::ExecutableFolder()) / "search.log";
-    double registered = 0;
-    double totalSeconds = 0;
-    double cpuSeconds = 0;
+    int registered = 0;
+    double searchMs = 0;
+    double pauseMs = 0;
+    double cpuMs = 0;
+    double childCpuMs = 0;
     for (auto _ : state) {
         auto config = std::make_unique<CZarvexConfig>(nullptr);
         g_pZarvexConfig = config.get();
         config->EnableDebugFile(zx::Utf8ToWide(log.string()).c_str());
+        double pauses = TimedPause() + TimedPause();
         const double cpuStart = CpuSeconds();
+        const double childCpuStart = ChildrenCpuSeconds();
         const auto start = std::chrono::steady_clock::now();
         config->SearchForPlugins();
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        cpuSeconds += CpuSeconds() - cpuStart;
+        cpuMs += (CpuSeconds() - cpuStart) * 1e3;
+        childCpuMs += (ChildrenCpuSeconds() - childCpuStart) * 1e3;
+        pauses += TimedPause() + TimedPause();
         state.SetIterationTime(took.count());
-        totalSeconds += took.count();
+        searchMs += took.count() * 1e3;
+        pauseMs += pauses / 4;
         config.reset();
         g_pZarvexConfig = nullptr;
-        // Every module that loaded and registered got its pause.
-        std::ifstream in(log);
-        const std::string text((std::istreambuf_iterator<char>(in)), {});
-        registered = 0;
-        for (auto at = text.find("Loaded Ok : "); at != std::string::npos;
-             at = text.find("Loaded Ok : ", at + 1))
-            ++registered;
+        registered = RegisteredIn(log);
     }
-    state.counters["registered"] = registered;
+    const auto n = static_cast<double>(state.iterations());
     state.counters["plugins"] = kPlugins;
-    state.counters["search_ms"] = totalSeconds * 1e3 / static_cast<double>(state.iterations());
-    state.counters["cpu_ms"] = cpuSeconds * 1e3 / static_cast<double>(state.iterations());
+    state.counters["registered"] = registered;
+    state.counters["search_ms"] = searchMs / n;
+    state.counters["pause_ms"] = pauseMs / n;
+    state.counters["cpu_ms"] = cpuMs / n;
+    state.counters["child_cpu_ms"] = childCpuMs / n;
 }
-BENCHMARK(BM_Search)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
-
-// The pause after a registered module, as the search takes it.
-void BM_PauseAfterModule(benchmark::State& state) {
-    const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state)
-        Sleep(100);
-    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    state.counters["pause_ms"] = took.count() / static_cast<double>(state.iterations());
-}
-BENCHMARK(BM_PauseAfterModule)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+BENCHMARK(BM_Search)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 int RunStagedCopy(char** argv) {
     const fs::path bin = zx::ExecutableFolder();
@@ -154,7 +173,8 @@ int main(int argc, char** argv) {
     const double search = v["BM_Search"]["search_ms"];
     const double registered = v["BM_Search"]["registered"];
     const double cpu = v["BM_Search"]["cpu_ms"];
-    const double pause = v["BM_PauseAfterModule"]["pause_ms"];
+    const double childCpu = v["BM_Search"]["child_cpu_ms"];
+    const double pause = v["BM_Search"]["pause_ms"];
     if (search > 0 && pause > 0) {
         const double perPlugin = (search - registered * pause) / kPlugins;
         std::printf("\nPlug-in search over %d plug-ins, %.0f registered:\n", kPlugins, registered);
@@ -162,9 +182,13 @@ int main(int argc, char** argv) {
                     search, pause, perPlugin);
         zxbench::Verdict("ms per plug-in beyond the pauses / 5 ms (<= 1)", perPlugin / 5.0,
                          perPlugin <= 5.0);
-        std::printf("  %-46s ratio %6.3f  (CPU %.2f ms per plug-in)\n",
-                    "CPU per plug-in, trial child's too / 5 ms", cpu / kPlugins / 5.0,
-                    cpu / kPlugins);
+        // On a loaded machine the wall time stretches the search's own work
+        // by the share of a core it gets; its CPU time does not stretch.
+        std::printf("  CPU per plug-in: search %.2f ms, trial child %.2f ms (run during the "
+                    "pauses)\n",
+                    cpu / kPlugins, childCpu / kPlugins);
+        zxbench::Verdict("search CPU per plug-in / 5 ms (<= 1)", cpu / kPlugins / 5.0,
+                         cpu / kPlugins <= 5.0);
     }
     return 0;
 }
