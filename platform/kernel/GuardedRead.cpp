@@ -5,6 +5,8 @@
 #include <csignal>
 #include <cstdint>
 
+#include <pthread.h>
+
 namespace zx {
 namespace {
 
@@ -71,9 +73,17 @@ std::optional<size_t> GuardedLength(const void* p, size_t unit, size_t maxUnits)
     if (!installed)
         return std::nullopt;
     sigjmp_buf reading;
-    // The mask is not saved: the handler does not change it (see above).
-    if (sigsetjmp(reading, 0) != 0)
+    // The mask is not saved, which would cost a system call per text. Our
+    // handler leaves it alone, but one that wraps it (a sanitizer's) may
+    // have blocked the fault signals: they are unblocked on this rare road.
+    if (sigsetjmp(reading, 0) != 0) {
+        sigset_t faults;
+        sigemptyset(&faults);
+        sigaddset(&faults, SIGSEGV);
+        sigaddset(&faults, SIGBUS);
+        pthread_sigmask(SIG_UNBLOCK, &faults, nullptr);
         return std::nullopt;
+    }
     t_reading = &reading;
     std::atomic_signal_fence(std::memory_order_seq_cst);
     const size_t length = unit == 1   ? LengthInPlace<std::uint8_t>(p, maxUnits)
