@@ -9,7 +9,6 @@
 #include "platform/WideText.h"
 #include "platform/WinFormat.h"
 #include "zarvexapp/config/ZarvexConfig.h"
-#include "zarvexapp/contracts/Globals.h"
 
 #include <benchmark/benchmark.h>
 

@@ -37,7 +37,7 @@ constexpr int kSample = 10000; // lines timed at the start and at the end
 const ULONG kColours[] = {0x000000, 0x008C00, 0x000080, 0xFF0000};
 
 std::wstring LineText(int i) {
-    return L"Register 0x" + std::to_wstring(0x4000 + i % 4096) + L" read back 0x" +
+    return L"Register " + std::to_wstring(0x4000 + i % 4096) + L" read back " +
            std::to_wstring(i * 2654435761u % 100000) + L" on pass " + std::to_wstring(i);
 }
 
