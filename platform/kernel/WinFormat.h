@@ -31,8 +31,8 @@ std::wstring FormatArgs(const wchar_t* fmt, const std::uintptr_t* args, size_t c
 void AppendFormatArgs(std::wstring& out, const wchar_t* fmt, const std::uintptr_t* args,
                       size_t count);
 
-// As AppendFormatArgs, but every text argument is first checked by a copy
-// that cannot fault. Returns false, with `out` as it was, when a text pointer
+// As AppendFormatArgs, but every text argument is first measured by a read
+// whose fault is caught. Returns false, with `out` as it was, when a text pointer
 // leads to unreadable or misaligned memory: the caller drops the entry.
 bool TryAppendFormatArgs(std::wstring& out, const wchar_t* fmt, const std::uintptr_t* args,
                          size_t count);

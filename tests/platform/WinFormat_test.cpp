@@ -194,5 +194,15 @@ TEST(WinFormat, GuardedLogArguments) {
     EXPECT_TRUE(zx::TryAppendFormatArgs(longOut, L"%s", longArg, 1));
     EXPECT_EQ(longOut, longText);
 
+    // Caught faults leave the program's own faults alone: they still end it.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            std::wstring again;
+            zx::TryAppendFormatArgs(again, L"x %s\n", guard, 1);
+            *static_cast<volatile char*>(static_cast<void*>(base + page)) = 1;
+        },
+        "");
+
     munmap(map, 4 * page);
 }
