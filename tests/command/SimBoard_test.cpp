@@ -6,7 +6,6 @@
 #include "HostWindow.h"
 #include "LogCapture.h"
 
-#include "cmnctrls/VersionInfo.h"
 #include "platform/Modules.h"
 #include "platform/Threads.h"
 #include "plugins/simboard/SimBoardMap.h"
@@ -93,12 +92,6 @@ TEST_F(SimBoardLink, StartsWithTheHandshakeAndLogsEachStep) {
     EXPECT_EQ(info.lFlags, WORKER_INIT_DONE | WORKER_CREATION_OK);
     EXPECT_EQ(info.lLinkCount, 2);
     EXPECT_EQ(ReadWait(SIMBOARD_SIM_ID), SIMBOARD_ID);
-    // Discovery names the module by its version block.
-    wchar_t path[520] = {};
-    ASSERT_GT(GetModuleFileNameW(module, path, 520), 0u);
-    CVersionInfo version;
-    ASSERT_TRUE(version.GetFileVersionInfoW(path));
-    EXPECT_EQ(version.GetValue(L"FileDescription").str(), L"Simulated Board");
     const std::string text = log.Text();
     const char* steps[] = {"UI:Creating worker thread .... \n",
                            "UI:Created Worker Thread.\n",
