@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -73,11 +74,23 @@ TEST(VersionInfo, DamagedOrForeignFilesGiveNoValues) {
         EXPECT_TRUE(empty(info)) << path;
     };
 
-    // Cut short, the file loses its section headers. (Damaged ELF headers and
-    // version blocks: ElfResources_test, VersionBlock_test.)
+    // Cut short, the file loses its section headers. (Damaged ELF headers:
+    // ElfResources_test.)
     const std::string cut = folder + "cut.cap";
     zxtest::WriteWholeFile(cut, std::vector<char>(plugin.begin(), plugin.end() - 1));
     refuses(cut);
+
+    // A version block whose length overruns its resource.
+    const std::u16string key = u"VS_VERSION_INFO";
+    const std::string keyBytes(reinterpret_cast<const char*>(key.data()), key.size() * 2);
+    const auto at = std::search(plugin.begin(), plugin.end(), keyBytes.begin(), keyBytes.end());
+    ASSERT_NE(at, plugin.end());
+    std::vector<char> corrupt = plugin;
+    const auto lengthField = static_cast<size_t>(at - plugin.begin()) - 6;
+    corrupt[lengthField] = '\xFF';
+    corrupt[lengthField + 1] = '\x7F';
+    zxtest::WriteWholeFile(folder + "corrupt.cap", corrupt);
+    refuses(folder + "corrupt.cap");
     ASSERT_EQ(mkfifo((folder + "pipe.cap").c_str(), 0600), 0);
     refuses(folder + "pipe.cap");
     refuses(folder + "missing.cap");
