@@ -9,6 +9,8 @@ packages=(
   binutils-mingw-w64-x86-64 fonts-wine fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   xdg-utils
+  # Line coverage reports from gcc's --coverage builds.
+  gcovr
   # An emulated Arm board for the GDB remote link's tests (QEMU's gdbstub).
   qemu-system-arm
   # Benchmarks only: gdb's own memory dump and restore, the link's baseline.

@@ -7,14 +7,13 @@
 #include "fixtures/fixture_ids.h"
 #include "platform/Files.h"
 #include "platform/Modules.h"
-#include "platform/Shell.h"
 #include "platform/WideText.h"
+#include "support/DesktopSpy.h"
 #include "support/Fixtures.h"
 #include "support/WholeFiles.h"
 #include "zarvexapp/application/ThisModule.h"
 
 #include <QDir>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -99,31 +98,27 @@ TEST_F(FixtureApplication, TitlesKeyAndTextsComeFromItsOwnModule) {
 }
 
 TEST_F(FixtureApplication, ThePdfBriefIsWrittenToOneReusedPrivateFileAndOpened) {
-    std::vector<std::string> opened;
-    zx::SetShellOpenHandler([&](const QUrl& url) {
-        opened.push_back(url.toLocalFile().toStdString());
-        return true;
-    });
+    zxtest::DesktopSpy desktop;
     app->OpenApplicationPdf(); // no brief set
     EXPECT_TRUE(log.Contains("### Handling Exception - Could not find PDF resource!\n"));
 
     app->SetPdf(IDR_APP_BRIEF);
     app->OpenApplicationPdf();
     app->OpenApplicationPdf();
-    ASSERT_EQ(opened.size(), 2u);
-    EXPECT_EQ(opened[0], opened[1]);
-    EXPECT_TRUE(opened[0].ends_with("/NEW1.pdf"));
-    EXPECT_EQ(zxtest::ReadWholeFile(opened[0]), FixtureText("brief.pdf"));
+    ASSERT_EQ(desktop.opened.size(), 2u);
+    EXPECT_EQ(desktop.opened[0], desktop.opened[1]);
+    const std::string brief = desktop.opened[0].toLocalFile().toStdString();
+    EXPECT_TRUE(brief.ends_with("/NEW1.pdf"));
+    EXPECT_EQ(zxtest::ReadWholeFile(brief), FixtureText("brief.pdf"));
     EXPECT_EQ(log.Count("Creating PDF : "), 2u);
 
     // A name that cannot be written: nothing is opened.
-    ASSERT_TRUE(DeleteFileW(zx::Utf8ToWide(opened[0]).c_str()));
-    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(opened[0])));
+    ASSERT_TRUE(DeleteFileW(zx::Utf8ToWide(brief).c_str()));
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(brief)));
     app->OpenApplicationPdf();
-    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_EQ(desktop.opened.size(), 2u);
     EXPECT_TRUE(log.Contains("### Handling Exception - Could not create the PDF file!\n"));
-    QDir().rmdir(QString::fromStdString(opened[0]));
-    zx::SetShellOpenHandler(nullptr);
+    QDir().rmdir(QString::fromStdString(brief));
 }
 
 } // namespace

@@ -157,23 +157,6 @@ TEST(ApplicationStart, OwnsTheShellWindowsItIsHanded) {
         EXPECT_FALSE(IsWindow(window));
 }
 
-// The one application-level test of the 10 s limit: the worker is
-// abandoned, the link counts as unloaded and the application as stopped.
-TEST(ApplicationStart, ALinkWhoseWorkerNeverEndsIsGivenUpAfterItsLimit) {
-    TestPlatform platform;
-    AppFixture fx;
-    fx.config->AddCommsDll(0, zxtest::FixtureFileW("comms", "fixture_comms_hang.ctc").c_str());
-    fx.app->SupportPlatform(0);
-    fx.Init();
-    ASSERT_TRUE(fx.app->StartApplication());
-    EXPECT_TRUE(fx.app->CloseDownApplication());
-    EXPECT_TRUE(fx.log.Contains("worker thread did not end within 10000 ms"));
-    EXPECT_TRUE(fx.log.Contains("Target-platform communications unload Ok\n"));
-    EXPECT_FALSE(fx.app->m_bStarted);
-    EXPECT_EQ(fx.app->m_pAPI, nullptr);
-    // Its thread ends by itself a little later; its module stays mapped until then.
-}
-
 // Records still queued for this thread when the link goes are freed unread.
 TEST(ApplicationStart, UnloadFreesQueuedCallBacksAndCountsThem) {
     TestPlatform platform;

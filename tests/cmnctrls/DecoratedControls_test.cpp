@@ -7,8 +7,8 @@
 #include "cmnctrls/HyperStatic.h"
 #include "platform/FontRegistry.h"
 #include "platform/Rect.h"
-#include "platform/Shell.h"
 #include "platform/rc/zxres.h"
+#include "support/DesktopSpy.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -82,11 +82,8 @@ TEST_F(Decorated, FontStaticAppliesFaceSizeColourAndStyle) {
 }
 
 TEST_F(Decorated, HyperStaticOpensItsLinkWhenClicked) {
-    std::vector<QUrl> opened;
-    const auto previous = zx::SetShellOpenHandler([&](const QUrl& url) {
-        opened.push_back(url);
-        return true;
-    });
+    zxtest::DesktopSpy desktop;
+    const std::vector<QUrl>& opened = desktop.opened;
     CHyperStatic link;
     ASSERT_TRUE(link.Create(L"", WS_CHILD | WS_VISIBLE, CRect(8, 8, 300, 24), &parent, 1040));
     link.SetURL(L"https://www.zarvex.example/pelmarin");
@@ -110,7 +107,6 @@ TEST_F(Decorated, HyperStaticOpensItsLinkWhenClicked) {
     link.EnableWindow(FALSE);
     Release(w, QPointF(5, 5));
     EXPECT_EQ(opened.size(), 1u);
-    zx::SetShellOpenHandler(previous);
 }
 
 TEST_F(Decorated, ExtCheckBoxDrawsItsOwnMarkAndStaysACheckBox) {

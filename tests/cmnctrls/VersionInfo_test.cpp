@@ -74,13 +74,9 @@ TEST(VersionInfo, DamagedOrForeignFilesGiveNoValues) {
         EXPECT_TRUE(empty(info)) << path;
     };
 
-    // Every truncation loses at least the section headers at the end of the
-    // file.
+    // Cut short, the file loses its section headers. (Damaged ELF headers:
+    // ElfResources_test.)
     const std::string cut = folder + "cut.cap";
-    for (size_t length = 0; length < plugin.size(); length += 1 + plugin.size() / 61) {
-        zxtest::WriteWholeFile(cut, std::vector<char>(plugin.begin(), plugin.begin() + length));
-        refuses(cut);
-    }
     zxtest::WriteWholeFile(cut, std::vector<char>(plugin.begin(), plugin.end() - 1));
     refuses(cut);
 
@@ -95,8 +91,6 @@ TEST(VersionInfo, DamagedOrForeignFilesGiveNoValues) {
     corrupt[lengthField + 1] = '\x7F';
     zxtest::WriteWholeFile(folder + "corrupt.cap", corrupt);
     refuses(folder + "corrupt.cap");
-
-    // (Damaged ELF headers are the reader's: ElfResources_test.)
     ASSERT_EQ(mkfifo((folder + "pipe.cap").c_str(), 0600), 0);
     refuses(folder + "pipe.cap");
     refuses(folder + "missing.cap");

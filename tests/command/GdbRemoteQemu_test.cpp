@@ -4,7 +4,6 @@
 
 #include "plugins/qemuvirt/QemuVirtMap.h"
 #include "support/QemuVirt.h"
-#include "zarvexapp/command/TargetPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -79,44 +78,6 @@ TEST_F(GdbRemoteQemu, PeripheralRegistersAnswerInPhysicalMode) {
     ASSERT_TRUE(link.Start(qemu.Settings("PhysicalMemory=0"), QEMUVIRT_COMMS_PARAMETER));
     EXPECT_EQ(link.Write(QEMUVIRT_UART_IMSC, 0), 0u);
     EXPECT_EQ(link.Read(QEMUVIRT_UART_IMSC), QEMUVIRT_UART_TXIM);
-}
-
-// QEMU killed in the middle of bursts: each request still comes back, those
-// after the loss with the error, and one red line tells why.
-TEST_F(GdbRemoteQemu, KilledMidBurstEveryRequestCompletesWithAnError) {
-    constexpr ULONG kWords = 1 << 18;
-    std::vector<std::vector<ULONG>> buffers(16, std::vector<ULONG>(kWords));
-    std::vector<UWM_API_COMMAND_MESSAGE*> sent;
-    for (auto& buffer : buffers)
-        sent.push_back(link.api->BurstReadMemory(link.page, QEMUVIRT_RAM, buffer.data(), kWords,
-                                                 API_FLAG_CALLBACK, nullptr));
-    EXPECT_EQ(link.Take(link.host.WaitForCallback(sent[0])), 0u);
-    qemu.Kill();
-    EXPECT_EQ(link.Read(QEMUVIRT_RAM), GDBREMOTE_LINK_ERROR);
-    size_t failed = 0;
-    for (size_t i = 1; i < sent.size(); ++i) {
-        const DWORD result = link.Take(link.host.WaitForCallback(sent[i]));
-        if (failed) {
-            EXPECT_EQ(result, GDBREMOTE_LINK_ERROR) << i;
-        }
-        failed += result == GDBREMOTE_LINK_ERROR;
-    }
-    EXPECT_GT(failed, 0u);
-    EXPECT_EQ(link.RedLines(), 1u);
-    EXPECT_EQ(link.RedLines(L"the server closed the connection"), 1u);
-}
-
-// The machine's platform plug-in names it while loaded, and no longer after.
-TEST(QemuVirtPlatform, DescribesTheMachineWhileLoaded) {
-    HMODULE module = LoadLibraryW(L"qemuvirt.ctp");
-    ASSERT_NE(module, nullptr);
-    ASSERT_NE(g_pTargetPlatform, nullptr);
-    EXPECT_EQ(g_pTargetPlatform->GetPlatformIndex(), QEMUVIRT_PLATFORM_INDEX);
-    EXPECT_EQ(g_pTargetPlatform->GetDescription().str(), L"QEMU Arm virt");
-    EXPECT_EQ(g_pTargetPlatform->GetFullDescription().str(),
-              L"QEMU Arm virt machine (Cortex-A15, 128 MiB, gdbstub)");
-    EXPECT_TRUE(FreeLibrary(module));
-    EXPECT_EQ(g_pTargetPlatform, nullptr);
 }
 
 } // namespace

@@ -3,15 +3,10 @@
 // built on this (the Qt GUI, user-interface) thread and answered through the
 // host window stand-in or the API's completion event.
 
-#include "HostWindow.h"
-#include "LogCapture.h"
+#include "CommsLink.h"
 
-#include "cmnctrls/VersionInfo.h"
-#include "platform/Modules.h"
 #include "platform/Threads.h"
 #include "plugins/simboard/SimBoardMap.h"
-#include "zarvexapp/command/API.h"
-#include "zarvexapp/contracts/Globals.h"
 
 #include <gtest/gtest.h>
 
@@ -21,84 +16,21 @@
 
 namespace {
 
-constexpr ULONG kAll = 0xFFFFFFFFu;
-constexpr DWORD kRed = 0x000000FFu;
-
-class SimBoardLink : public ::testing::Test {
+class SimBoardLink : public ::testing::Test, public zxtest::CommsLink {
 protected:
+    SimBoardLink() : CommsLink(L"simboard.ctc") {}
     void SetUp() override { ASSERT_TRUE(Start(0)); }
-
-    bool Start(ULONG parameter) {
-        module = LoadLibraryW(L"simboard.ctc");
-        if (!module)
-            return false;
-        api = g_pAPI;
-        g_pAPI = nullptr; // as the loader does once it has taken the object
-        if (!api)
-            return false;
-        info.lLinkCount = 1;
-        info.hUIWnd = host.Handle();
-        info.hCommsModule = module;
-        api->Attach(&info, parameter);
-        if (!api->Open(&info))
-            return false;
-        api->HardwareReset(true);
-        return true;
-    }
-
     void TearDown() override {
-        if (api) {
-            api->Stop();
-            host.DrainQueued();
-            api->Release();
-        }
-        if (module) {
-            EXPECT_TRUE(FreeLibrary(module));
-        }
+        Unload();
         EXPECT_EQ(g_pAPI, nullptr);
     }
-
-    // A waiting single read; the record is the caller's afterwards.
-    DWORD ReadWait(ULONG address, ULONG mask = kAll) {
-        std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(
-            api->ReadMemory(app, address, mask, API_FLAG_WAIT, nullptr));
-        EXPECT_NE(msg, nullptr);
-        return msg ? msg->dwData : 0;
-    }
-    DWORD WriteWait(ULONG address, ULONG data, ULONG mask = kAll) {
-        std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(
-            api->WriteMemory(app, address, data, mask, API_FLAG_WAIT, nullptr));
-        EXPECT_NE(msg, nullptr);
-        return msg ? msg->dwData : 0;
-    }
-    bool SawRedLine(const std::wstring& piece) {
-        for (const auto& line : host.prints)
-            if (line.colour == kRed && line.text.find(piece) != std::wstring::npos)
-                return true;
-        return false;
-    }
-
-    zxtest::LogCapture log; // outlives the API: its destructor logs
-    zxtest::HostWindow host;
-    WORKER_THREAD_INFO info{};
-    HMODULE module = nullptr;
-    CAPI* api = nullptr;
-    int pageObject = 0, appObject = 0;
-    CPageBase* page = reinterpret_cast<CPageBase*>(&pageObject);
-    CZarvexAppBase* app = reinterpret_cast<CZarvexAppBase*>(&appObject);
 };
 
 TEST_F(SimBoardLink, StartsWithTheHandshakeAndLogsEachStep) {
     EXPECT_EQ(api->GetApiIndex(), SIMBOARD_API_INDEX);
     EXPECT_EQ(info.lFlags, WORKER_INIT_DONE | WORKER_CREATION_OK);
     EXPECT_EQ(info.lLinkCount, 2);
-    EXPECT_EQ(ReadWait(SIMBOARD_SIM_ID), SIMBOARD_ID);
-    // Discovery names the module by its version block.
-    wchar_t path[520] = {};
-    ASSERT_GT(GetModuleFileNameW(module, path, 520), 0u);
-    CVersionInfo version;
-    ASSERT_TRUE(version.GetFileVersionInfoW(path));
-    EXPECT_EQ(version.GetValue(L"FileDescription").str(), L"Simulated Board");
+    EXPECT_EQ(Read(SIMBOARD_SIM_ID), SIMBOARD_ID);
     const std::string text = log.Text();
     const char* steps[] = {"UI:Creating worker thread .... \n",
                            "UI:Created Worker Thread.\n",
@@ -148,17 +80,17 @@ TEST_F(SimBoardLink, WaitingRequestsAndMaskedAccess) {
     EXPECT_EQ(msg->pCallBackTarget, nullptr);
 
     // A masked write changes only the bits of its mask.
-    WriteWait(0x2000, 0xABCDEF00, 0x00FFFF00);
-    EXPECT_EQ(ReadWait(0x2000), 0x12CDEF78u);
-    EXPECT_EQ(ReadWait(0x2000, 0x0000FF00), 0x0000EF00u);
+    Write(0x2000, 0xABCDEF00, 0x00FFFF00);
+    EXPECT_EQ(Read(0x2000), 0x12CDEF78u);
+    EXPECT_EQ(Read(0x2000, 0x0000FF00), 0x0000EF00u);
 
     // Register banks.
-    WriteWait(SIMBOARD_BANK_BASE + 3 * SIMBOARD_BANK_STRIDE + 0xFFC, 0x5A5A5A5A);
-    EXPECT_EQ(ReadWait(SIMBOARD_BANK_BASE + 3 * SIMBOARD_BANK_STRIDE + 0xFFC), 0x5A5A5A5Au);
-    EXPECT_EQ(ReadWait(SIMBOARD_BANK_BASE + 2 * SIMBOARD_BANK_STRIDE + 0xFFC), 0u);
+    Write(SIMBOARD_BANK_BASE + 3 * SIMBOARD_BANK_STRIDE + 0xFFC, 0x5A5A5A5A);
+    EXPECT_EQ(Read(SIMBOARD_BANK_BASE + 3 * SIMBOARD_BANK_STRIDE + 0xFFC), 0x5A5A5A5Au);
+    EXPECT_EQ(Read(SIMBOARD_BANK_BASE + 2 * SIMBOARD_BANK_STRIDE + 0xFFC), 0u);
     // The last word of the 16 MiB RAM.
-    WriteWait((16u << 20) - 4, 7);
-    EXPECT_EQ(ReadWait((16u << 20) - 4), 7u);
+    Write((16u << 20) - 4, 7);
+    EXPECT_EQ(Read((16u << 20) - 4), 7u);
 }
 
 TEST_F(SimBoardLink, BurstsOfOneAndOfSixtyFiveThousandWords) {
@@ -171,7 +103,7 @@ TEST_F(SimBoardLink, BurstsOfOneAndOfSixtyFiveThousandWords) {
     msg.reset(api->BurstReadMemory(app, 0x40, &oneBack, 1, API_FLAG_WAIT, nullptr));
     ASSERT_NE(msg, nullptr);
     EXPECT_EQ(oneBack, one);
-    EXPECT_EQ(ReadWait(0x40), one);
+    EXPECT_EQ(Read(0x40), one);
 
     std::vector<ULONG> out(65536), in(65536, 0);
     std::iota(out.begin(), out.end(), 0x10000000u);
@@ -186,14 +118,14 @@ TEST_F(SimBoardLink, BurstsOfOneAndOfSixtyFiveThousandWords) {
     ASSERT_NE(msg, nullptr);
     EXPECT_EQ(msg->uCommand, API_CMD_BURST_READ);
     EXPECT_EQ(in, out);
-    EXPECT_EQ(ReadWait(0x100000 + 4 * 65535), 0x1000FFFFu);
+    EXPECT_EQ(Read(0x100000 + 4 * 65535), 0x1000FFFFu);
 }
 
 TEST_F(SimBoardLink, BadRequestsCompleteWithTheErrorValueAndARedLine) {
-    EXPECT_EQ(ReadWait(0x30000000), SIMBOARD_BUS_ERROR); // between RAM and the banks
-    EXPECT_EQ(ReadWait(0x102), SIMBOARD_BUS_ERROR);      // unaligned
-    EXPECT_EQ(ReadWait(SIMBOARD_BANK_BASE + 4 * SIMBOARD_BANK_STRIDE), SIMBOARD_BUS_ERROR);
-    EXPECT_EQ(WriteWait(0xFFFFFFFC, 1), SIMBOARD_BUS_ERROR);
+    EXPECT_EQ(Read(0x30000000), SIMBOARD_BUS_ERROR); // between RAM and the banks
+    EXPECT_EQ(Read(0x102), SIMBOARD_BUS_ERROR);      // unaligned
+    EXPECT_EQ(Read(SIMBOARD_BANK_BASE + 4 * SIMBOARD_BANK_STRIDE), SIMBOARD_BUS_ERROR);
+    EXPECT_EQ(Write(0xFFFFFFFC, 1), SIMBOARD_BUS_ERROR);
 
     ULONG words[4] = {1, 2, 3, 4};
     auto burst = [&](ULONG address, ULONG* buffer, ULONG count, bool write) {
@@ -207,8 +139,8 @@ TEST_F(SimBoardLink, BadRequestsCompleteWithTheErrorValueAndARedLine) {
     EXPECT_EQ(burst((16u << 20) - 8, words, 4, true), SIMBOARD_BUS_ERROR); // runs off RAM
     EXPECT_EQ(burst(0x0, words, 0xFFFFFFFFu, false), SIMBOARD_BUS_ERROR);  // oversized
     EXPECT_EQ(burst(SIMBOARD_BANK_BASE + 0xFF8, words, 4, true), SIMBOARD_BUS_ERROR);
-    EXPECT_EQ(words[0], 1u);                  // a failed burst read leaves the buffer alone
-    EXPECT_EQ(ReadWait((16u << 20) - 8), 0u); // nor did the failed write store anything
+    EXPECT_EQ(words[0], 1u);              // a failed burst read leaves the buffer alone
+    EXPECT_EQ(Read((16u << 20) - 8), 0u); // nor did the failed write store anything
 
     // An asynchronous request to a bad address still comes back.
     UWM_API_COMMAND_MESSAGE* sent =
@@ -218,13 +150,10 @@ TEST_F(SimBoardLink, BadRequestsCompleteWithTheErrorValueAndARedLine) {
     EXPECT_EQ(back->dwData, SIMBOARD_BUS_ERROR);
 
     // Every failure printed a red line (they are posted before the call-back).
-    EXPECT_TRUE(SawRedLine(L"read failed at 0x30000000"));
-    EXPECT_TRUE(SawRedLine(L"burst write failed at 0x00FFFFF8"));
-    EXPECT_TRUE(SawRedLine(L"read failed at 0x7FFFFFF0"));
-    size_t red = 0;
-    for (const auto& line : host.prints)
-        red += line.colour == kRed;
-    EXPECT_EQ(red, 10u);
+    EXPECT_TRUE(RedLines(L"read failed at 0x30000000") > 0);
+    EXPECT_TRUE(RedLines(L"burst write failed at 0x00FFFFF8") > 0);
+    EXPECT_TRUE(RedLines(L"read failed at 0x7FFFFFF0") > 0);
+    EXPECT_EQ(RedLines(), 10u);
     EXPECT_TRUE(log.Contains(" - Sending message : simboard: read failed at 0x30000000"));
 }
 
@@ -266,42 +195,42 @@ TEST_F(SimBoardLink, I2CWriteAndReadBack) {
     EXPECT_EQ(i2cRead(SIMBOARD_I2C_EEPROM, 0, 0), SIMBOARD_BUS_ERROR);
     EXPECT_EQ(i2cRead(SIMBOARD_I2C_EEPROM, 0, 5), SIMBOARD_BUS_ERROR);
     EXPECT_TRUE(host.WaitFor([&] { return host.prints.size() >= 3; }));
-    EXPECT_TRUE(SawRedLine(L"I2C read failed"));
+    EXPECT_TRUE(RedLines(L"I2C read failed") > 0);
 }
 
 TEST_F(SimBoardLink, InterruptControllerPollAndMask) {
     // Simulation start: all parents enabled, nothing comes back.
     EXPECT_NE(api->SetInterruptMask(0xFFFFFFFFu, 0), nullptr);
-    EXPECT_EQ(ReadWait(SIMBOARD_INTC_ENABLE), 0xFFFFFFFFu);
-    EXPECT_EQ(ReadWait(SIMBOARD_INTC_STATUS), 0u);
+    EXPECT_EQ(Read(SIMBOARD_INTC_ENABLE), 0xFFFFFFFFu);
+    EXPECT_EQ(Read(SIMBOARD_INTC_STATUS), 0u);
 
-    WriteWait(SIMBOARD_INTC_RAISE(3), 0x5);
-    WriteWait(SIMBOARD_INTC_RAISE(0), 0x80000000u);
+    Write(SIMBOARD_INTC_RAISE(3), 0x5);
+    Write(SIMBOARD_INTC_RAISE(0), 0x80000000u);
     UWM_API_COMMAND_MESSAGE* poll = api->PollInterrupt();
     std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(host.WaitForCallback(poll));
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->eCallBackType, API_CALLBACK_APPLICATION);
     EXPECT_EQ(back->pCallBackTarget, static_cast<void*>(g_pApplication));
     EXPECT_EQ(back->dwData, 0x9u);
-    EXPECT_EQ(ReadWait(SIMBOARD_INTC_VECTOR(3)), 0x5u);
+    EXPECT_EQ(Read(SIMBOARD_INTC_VECTOR(3)), 0x5u);
 
     // Writing serviced bits back clears those sources only.
-    WriteWait(SIMBOARD_INTC_VECTOR(3), 0x1);
-    EXPECT_EQ(ReadWait(SIMBOARD_INTC_VECTOR(3)), 0x4u);
-    WriteWait(SIMBOARD_INTC_VECTOR(0), 0xFFFFFFFFu);
-    EXPECT_EQ(ReadWait(SIMBOARD_INTC_STATUS), 0x8u);
+    Write(SIMBOARD_INTC_VECTOR(3), 0x1);
+    EXPECT_EQ(Read(SIMBOARD_INTC_VECTOR(3)), 0x4u);
+    Write(SIMBOARD_INTC_VECTOR(0), 0xFFFFFFFFu);
+    EXPECT_EQ(Read(SIMBOARD_INTC_STATUS), 0x8u);
 
     // A disabled parent is not in the status word; re-enabling comes back
     // to the application with the re-enabled bits.
-    WriteWait(SIMBOARD_INTC_ENABLE, 0, 0x8);
-    EXPECT_EQ(ReadWait(SIMBOARD_INTC_STATUS), 0u);
-    EXPECT_EQ(ReadWait(SIMBOARD_INTC_RAW), 0x8u);
+    Write(SIMBOARD_INTC_ENABLE, 0, 0x8);
+    EXPECT_EQ(Read(SIMBOARD_INTC_STATUS), 0u);
+    EXPECT_EQ(Read(SIMBOARD_INTC_RAW), 0x8u);
     UWM_API_COMMAND_MESSAGE* mask = api->SetInterruptMask(0x8, 1);
     back.reset(host.WaitForCallback(mask));
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->eCallBackType, API_CALLBACK_APPLICATION);
     EXPECT_EQ(back->dwData, 0x8u);
-    EXPECT_EQ(ReadWait(SIMBOARD_INTC_STATUS), 0x8u);
+    EXPECT_EQ(Read(SIMBOARD_INTC_STATUS), 0x8u);
 }
 
 TEST_F(SimBoardLink, RecordsStillQueuedAtShutdownAndRequestsAfterStop) {
@@ -337,53 +266,27 @@ TEST_F(SimBoardLink, RestartsWithRequestsInFlightLoseNoRecordAndServeAgain) {
         ASSERT_TRUE(api->Open(&info));
         api->HardwareReset(true);
     }
-    WriteWait(12, 0x1234);
-    EXPECT_EQ(ReadWait(12), 0x1234u);
+    Write(12, 0x1234);
+    EXPECT_EQ(Read(12), 0x1234u);
 }
 
 TEST(SimBoardParameter, SizesComeFromTheAttachParameterAndABadOneFailsTheStart) {
-    zxtest::LogCapture log;
-    zxtest::HostWindow host;
-    HMODULE module = LoadLibraryW(L"simboard.ctc");
-    ASSERT_NE(module, nullptr);
-    CAPI* api = g_pAPI;
-    g_pAPI = nullptr;
-    ASSERT_NE(api, nullptr);
-    int appObject = 0;
-    auto* app = reinterpret_cast<CZarvexAppBase*>(&appObject);
-    WORKER_THREAD_INFO info{};
-    info.hUIWnd = host.Handle();
-
-    api->Attach(&info, SIMBOARD_PARAMETER(1, 1));
-    ASSERT_TRUE(api->Open(&info));
-    api->HardwareReset(true);
-    auto read = [&](ULONG address) {
-        std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(
-            api->ReadMemory(app, address, kAll, API_FLAG_WAIT, nullptr));
-        return msg ? msg->dwData : 0u;
-    };
-    EXPECT_EQ(read((1u << 20) - 4), 0u);
-    EXPECT_EQ(read(1u << 20), SIMBOARD_BUS_ERROR);
-    EXPECT_EQ(read(SIMBOARD_BANK_BASE), 0u);
-    EXPECT_EQ(read(SIMBOARD_BANK_BASE + SIMBOARD_BANK_STRIDE), SIMBOARD_BUS_ERROR);
-    EXPECT_TRUE(api->Stop());
+    zxtest::CommsLink link(L"simboard.ctc");
+    ASSERT_TRUE(link.Start(SIMBOARD_PARAMETER(1, 1)));
+    EXPECT_EQ(link.Read((1u << 20) - 4), 0u);
+    EXPECT_EQ(link.Read(1u << 20), SIMBOARD_BUS_ERROR);
+    EXPECT_EQ(link.Read(SIMBOARD_BANK_BASE), 0u);
+    EXPECT_EQ(link.Read(SIMBOARD_BANK_BASE + SIMBOARD_BANK_STRIDE), SIMBOARD_BUS_ERROR);
+    EXPECT_TRUE(link.api->Stop());
 
     // Reserved bits: the worker reports failure, Create returns false, and
     // the failed worker ends by itself so Stop finds it gone.
-    api->Attach(&info, 0x00010000);
-    EXPECT_FALSE(api->Open(&info));
-    EXPECT_EQ(info.lFlags, WORKER_INIT_DONE);
-    EXPECT_TRUE(log.Contains("UI:Worker Thread returned BAD CreationOK flag.\n"));
-    EXPECT_TRUE(api->Stop());
-    EXPECT_TRUE(host.WaitFor([&] {
-        for (const auto& line : host.prints)
-            if (line.colour == kRed && line.text.find(L"cannot set up") != std::wstring::npos)
-                return true;
-        return false;
-    }));
-
-    api->Release();
-    EXPECT_TRUE(FreeLibrary(module));
+    EXPECT_FALSE(link.Start(0x00010000));
+    EXPECT_EQ(link.info.lFlags, WORKER_INIT_DONE);
+    EXPECT_TRUE(link.log.Contains("UI:Worker Thread returned BAD CreationOK flag.\n"));
+    EXPECT_TRUE(link.api->Stop());
+    EXPECT_TRUE(link.host.WaitFor([&] { return link.RedLines(L"cannot set up") > 0; }));
+    link.Unload();
     EXPECT_EQ(g_pAPI, nullptr);
 }
 

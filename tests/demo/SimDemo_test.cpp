@@ -211,34 +211,10 @@ TEST_F(SimDemo, RunsEndToEndOnTheSimulatedBoard) {
                            SIMDEMO_SOURCE_DATA_READY)),
               0);
 
-    // Three heartbeat reads come back while nobody runs the loop; the waiting
-    // read behind them makes sure they are queued.
-    for (int i = 0; i < 3; ++i)
-        app->OnTimer(kTick);
-    EXPECT_EQ(ReadBoard(SIMBOARD_BANK_BASE + SIMDEMO_REG_HEARTBEAT), 4u);
-
-    // Stopped, then started again: the link is unloaded with the queued
-    // call-backs drained and counted, and loaded afresh.
-    ASSERT_TRUE(app->StartApplication());
-    EXPECT_FALSE(app->m_bStarted);
-    EXPECT_TRUE(log.Contains("Stopping Application : Simulated Board Demo\n"));
-    const long secondStart = static_cast<long>(printed.size());
-    ASSERT_TRUE(app->StartApplication());
-    const std::string text = log.Text();
-    const size_t drained = text.find("Removing any unprocessed API callback messages...\n");
-    ASSERT_NE(drained, std::string::npos);
-    EXPECT_NE(text.find("Found 3 messages...\n", drained), std::string::npos);
-    EXPECT_NE(text.find("Found 0 messages...\n", drained), std::string::npos);
-    EXPECT_EQ(log.Count("Target-platform communications unload Ok\n"), 1u);
-    EXPECT_EQ(log.Count("Target-platform comms load Ok : "), 2u);
-    EXPECT_GT(Printed(waited, secondStart),
-              Printed(L"Releasing the hardware resets ...", secondStart));
-    EXPECT_TRUE(WaitForLine(tuned, secondStart));
-
     // Closed down and unloaded: the link, the platform and the tuner go,
     // then the application object with its close banner.
     EXPECT_TRUE(app->CloseDownApplication());
-    EXPECT_EQ(log.Count("Target-platform communications unload Ok\n"), 2u);
+    EXPECT_EQ(log.Count("Target-platform communications unload Ok\n"), 1u);
     EXPECT_TRUE(log.Contains("Attempting to unload target comms Simulated Board\n"));
     EXPECT_EQ(g_pTargetPlatform, nullptr);
     EXPECT_EQ(g_pTunerModuleBase, nullptr);

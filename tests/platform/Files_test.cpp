@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 #include "platform/LastError.h"
+#include "support/WholeFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -234,12 +235,7 @@ TEST(DeleteFile, RemovesFilesOnlyAndReportsWhatIsMissing) {
 
     // Backslashes separate folders too.
     Touch(root.path() + "/b.tmp");
-    std::wstring windowsStyle = W(root.path() + "/b.tmp");
-    for (auto& c : windowsStyle) {
-        if (c == L'/')
-            c = L'\\';
-    }
-    EXPECT_TRUE(DeleteFileW(windowsStyle.c_str()));
+    EXPECT_TRUE(DeleteFileW(zxtest::WithBackslashes(W(root.path() + "/b.tmp")).c_str()));
     EXPECT_FALSE(QFileInfo::exists(root.path() + "/b.tmp"));
 
     EXPECT_FALSE(DeleteFileW(nullptr));
@@ -277,12 +273,8 @@ TEST(FindFiles, ReturnsExactlyTheMatchingEntries) {
     EXPECT_EQ(FindAll(folder + L"*.*").size(), 11u); // as on Windows, also names without a dot
 
     // Windows-style separators.
-    std::wstring windowsStyle = folder + L"*.ctm";
-    for (auto& c : windowsStyle) {
-        if (c == L'/')
-            c = L'\\';
-    }
-    EXPECT_EQ(FindAll(windowsStyle), (std::set<std::wstring>{L"e.ctm"}));
+    EXPECT_EQ(FindAll(zxtest::WithBackslashes(folder + L"*.ctm")),
+              (std::set<std::wstring>{L"e.ctm"}));
 
     // What each entry says about itself.
     WIN32_FIND_DATAW data;

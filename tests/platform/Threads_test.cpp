@@ -214,6 +214,7 @@ TEST(Threads, SuspendingAnotherThreadIsRefused) {
 namespace {
 std::atomic<bool> g_stubbornRelease{false};
 std::atomic<bool> g_stubbornRunning{false};
+std::atomic<bool> g_stubbornPeeked{false};
 DWORD WINAPI Stubborn(void*) {
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
@@ -221,6 +222,7 @@ DWORD WINAPI Stubborn(void*) {
     // Ignores messages, events and exit requests until the test lets it go.
     while (!g_stubbornRelease)
         Sleep(1);
+    g_stubbornPeeked = PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE;
     return 5;
 }
 
@@ -256,6 +258,8 @@ TEST(Threads, TerminateAbandonsTheThread) {
 
     g_stubbornRelease = true;
     EXPECT_TRUE(WaitUntil([] { return !Contains(zx::LiveThreadEntryPoints(), Stubborn); }));
+    // Its queue went with the handle: what was posted before is gone.
+    EXPECT_FALSE(g_stubbornPeeked);
     EXPECT_TRUE(GetExitCodeThread(thread, &code));
     EXPECT_EQ(code, 1234u) << "the real end must not overwrite the abandoned thread's code";
     CloseHandle(thread);

@@ -4,14 +4,16 @@
 // checks, and a picture of each lands in <build>/renders/window_dialog_<id>.png
 // (scripts/render-dialogs.sh).
 
-#include "LibraryModule.h"
-
 #include "platform/Dialog.h"
 #include "platform/DialogBuilder.h"
+#include "platform/DialogTemplate.h"
 #include "platform/FontRegistry.h"
+#include "platform/Modules.h"
 #include "platform/Rect.h"
+#include "platform/Resources.h"
 #include "platform/rc/zxres.h"
 #include "support/RenderPng.h"
+#include "zarvexapp/contracts/Globals.h"
 #include "zarvexapp/resources/resource.h"
 
 #include <QCheckBox>
@@ -26,6 +28,14 @@
 #include <vector>
 
 namespace {
+
+// A template as the library holds it, in its own module (found from one of
+// its globals).
+std::optional<zx::DialogTemplate> libraryDialog(WORD id) {
+    const auto bytes =
+        zx::ResourceBytes(zx::ModuleFromAddress(&g_pAPI), MAKEINTRESOURCEW(id), RT_DIALOG);
+    return bytes.empty() ? std::nullopt : zx::ParseDialogTemplate(bytes);
+}
 
 std::string describe(const QWidget* w) {
     const QRect r = w->geometry();
@@ -100,7 +110,7 @@ protected:
 
 TEST_P(LibraryWindow, IsBuiltFromItsTemplateAndLaysOutCleanly) {
     const WORD id = GetParam();
-    const auto dlg = zxtest::libraryDialog(id);
+    const auto dlg = libraryDialog(id);
     ASSERT_TRUE(dlg.has_value());
     CDialog window;
     ASSERT_TRUE(window.Create(id, &m_host));

@@ -21,4 +21,13 @@ inline void WriteWholeFile(const std::string& path, const std::vector<char>& byt
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The path with Windows' separators, as plug-ins written for Windows spell it.
+inline std::wstring WithBackslashes(std::wstring path) {
+    for (auto& c : path) {
+        if (c == L'/')
+            c = L'\\';
+    }
+    return path;
+}
+
 } // namespace zxtest
