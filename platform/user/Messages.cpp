@@ -1,5 +1,6 @@
 #include "platform/Messages.h"
 
+#include "platform/KernelObjects.h"
 #include "platform/LastError.h"
 #include "platform/MessageQueue.h"
 #include "platform/Threads.h"
@@ -186,6 +187,14 @@ private:
     std::shared_ptr<MessageQueue> m_queue;
     QBasicTimer m_timer;
 };
+
+// MsgWaitForMultipleObjects looks at the calling thread's queue through this;
+// like GetMessageW, it gives the thread a queue if it had none.
+bool HasQueuedInput(DWORD wakeMask, bool anyInput, MessageQueue::Clock::time_point& recheckAt) {
+    return CallingThreadQueue(true)->HasInput(wakeMask, anyInput, recheckAt);
+}
+
+[[maybe_unused]] const bool g_messageWaitRegistered = (SetMessageWaitHook(&HasQueuedInput), true);
 
 void ReleaseQueueOfEndedThread(DWORD threadId, bool callingThread) {
     if (callingThread)
