@@ -322,13 +322,13 @@ bool MessageQueue::DrainableLocked(Clock::time_point now) const {
                        [&](const Timer& t) { return t.due <= now; });
 }
 
-bool MessageQueue::TakeForDrain(MSG& msg) {
+bool MessageQueue::TakeForDrain(MSG& msg, bool takeQuit) {
     std::lock_guard lock(m_mutex);
     if (m_closed)
         return false;
     const auto now = Clock::now();
     MarkLookedLocked(now);
-    if (!FindLocked(msg, nullptr, 0, 0, true, false, now))
+    if (!FindLocked(msg, nullptr, 0, 0, true, takeQuit, now))
         return false;
     // The message about to be delivered may run a nested event loop; it must
     // find a wake-up waiting for the rest, or the rest would wait for the
@@ -338,6 +338,14 @@ bool MessageQueue::TakeForDrain(MSG& msg) {
         m_waker->Wake();
     }
     return true;
+}
+
+void MessageQueue::WakeIfQuitPending() {
+    std::lock_guard lock(m_mutex);
+    if (m_quit && m_waker && !m_wakePending) {
+        m_wakePending = true;
+        m_waker->Wake();
+    }
 }
 
 std::optional<MessageQueue::Clock::time_point> MessageQueue::NextTimerDueLocked() const {

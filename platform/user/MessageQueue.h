@@ -78,7 +78,11 @@ public:
     // finds nothing. Takes posted messages, then due timers; never the quit
     // request, which is left to explicit pumps.
     void BeginDrain();
-    bool TakeForDrain(MSG& msg);
+    // `takeQuit`: the quit request too, for a modal loop to end on.
+    bool TakeForDrain(MSG& msg, bool takeQuit);
+    // A drain stopped at a quit request that is still queued: another drain
+    // runs when a loop outside may want it.
+    void WakeIfQuitPending();
     std::optional<Clock::time_point> NextTimerDue();
 
     // Wake-ups are created under the queue's lock by the posting thread.
