@@ -31,6 +31,14 @@
 
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kUnwindsThroughDlopen = false;
+#elif defined(__has_feature)
+constexpr bool kUnwindsThroughDlopen = !__has_feature(address_sanitizer);
+#else
+constexpr bool kUnwindsThroughDlopen = true;
+#endif
+
 // Renders the splash as it shows its first plug-in, from inside the blocked
 // search: at the first event after the plug-in line got its text that comes
 // while nothing is being painted (painting from inside a repaint would
@@ -163,7 +171,12 @@ TEST(Discovery, SearchesItsOwnFolderAndSummarisesWhatItFound) {
     const Staged staged = RunStaged(dir);
     EXPECT_TRUE(staged.out.contains(QStringLiteral("applications: 2\n")))
         << staged.out.toStdString();
-    EXPECT_TRUE(staged.out.contains(QStringLiteral("rejected: throws.ctc: threw an exception")));
+    // AddressSanitizer's dlopen lets no exception through: there the plug-in
+    // that throws ends its trial child by abort, and is passed over all the same.
+    const std::string threw =
+        kUnwindsThroughDlopen ? "threw an exception" : "crashed while loading (signal 6, Aborted)";
+    EXPECT_TRUE(staged.out.contains(QString::fromStdString("rejected: throws.ctc: " + threw)))
+        << staged.out.toStdString();
     EXPECT_TRUE(staged.out.contains(QStringLiteral("rejected: crashes.cap: ")));
 
     // The later of the two platforms declaring index 2 is the one recorded.
@@ -196,7 +209,9 @@ TEST(Discovery, SearchesItsOwnFolderAndSummarisesWhatItFound) {
     };
     EXPECT_EQ(count("#### Could not load!!"), 4); // junk, foreign, plain, throws
     EXPECT_EQ(count("Could not load!!"), 2);      // crashes, noplatforms
-    EXPECT_EQ(count("#### throws.ctc threw an exception while loading and is not loaded"), 1);
+    EXPECT_EQ(count("#### throws.ctc " + threw + (kUnwindsThroughDlopen ? " while loading" : "") +
+                    " and is not loaded"),
+              1);
     EXPECT_EQ(count("Application load Ok : " + dir.toStdString() +
                     "/noplatforms.cap but no platforms supported!"),
               1);
