@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cwchar>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -119,7 +120,7 @@ public:
     explicit StateLocks(const std::vector<std::shared_ptr<KernelObject>>& objects) {
         for (const auto& object : objects)
             m_locks.push_back(object->StateLock());
-        std::sort(m_locks.begin(), m_locks.end());
+        std::sort(m_locks.begin(), m_locks.end(), std::less<>());
         for (std::mutex* lock : m_locks)
             lock->lock();
     }
