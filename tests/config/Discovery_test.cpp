@@ -1,7 +1,8 @@
 // The plug-in search over a folder of its own. The search looks in the
 // folder of the running executable only, so the test stages a folder with a
 // copy of this test program and the plug-ins, and runs the copy, which then
-// searches behind its splash (ZX_DISCOVERY_LOG set) and reports.
+// searches behind its splash (ZX_DISCOVERY_LOG set) and reports, and with
+// ZX_SELECT set goes on to the application select dialog.
 
 #include "cmnctrls/VersionInfo.h"
 #include "platform/DialogBuilder.h"
@@ -12,6 +13,7 @@
 #include "zarvexapp/config/ZarvexConfig.h"
 #include "zarvexapp/contracts/Globals.h"
 #include "zarvexapp/resources/resource.h"
+#include "zarvexapp/shell/ApplicationSelect.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,12 +23,14 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <dirent.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -66,6 +70,74 @@ private:
     QString m_png;
 };
 
+// Acts on the select dialog once it runs modally, then lets it end.
+void WhenSelectShows(const std::function<void(HWND)>& act) {
+    QTimer::singleShot(0, [act] {
+        QWidget* shown = QApplication::activeModalWidget();
+        if (!shown) {
+            std::printf("no select dialog\n");
+            return;
+        }
+        act(zx::HandleFromWidget(shown));
+    });
+}
+
+LRESULT Item(HWND dialog, int id, UINT message, WPARAM w = 0, LPARAM l = 0) {
+    return SendMessageW(GetDlgItem(dialog, id), message, w, l);
+}
+
+// Picks a filter box's item by its text as a user would, with the
+// notification the dialog acts on.
+void Pick(HWND dialog, int id, const wchar_t* text) {
+    Item(dialog, id, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void ReportDialog(const char* when, HWND dialog) {
+    std::printf("%s: listed %d, filter %d, boxes %s\n", when,
+                static_cast<int>(Item(dialog, IDC_APPLICATION_COMBO, CB_GETCOUNT)),
+                static_cast<int>(Item(dialog, IDC_PLATFORM_FILTER_ENABLE, BM_GETCHECK)),
+                IsWindowEnabled(GetDlgItem(dialog, IDC_PLATFORM_COMBO)) ? "on" : "off");
+}
+
+void ReportChoice(CApplicationSelect* select) {
+    std::printf("chosen '%s', cancelled %d, platform %u, card %u\n",
+                select->GetSelectedShortAppName().ToUtf8().c_str(), select->GetDialogCancelled(),
+                select->GetGlobalTargetPlatformIdx(), select->GetGlobalTargetPlatformDcIdx());
+    delete select;
+}
+
+// Three showings of the select dialog: filter on and the second board
+// chosen, Load; the filter switched off, Cancel; the filter as last loaded.
+void SelectHere(CZarvexConfig& config) {
+    config.SetRegistryBaseKey(L"Software\\Zarvex\\SelectTest");
+    const char* png = std::getenv("ZX_SELECT_PNG");
+    WhenSelectShows([png](HWND dialog) {
+        ReportDialog("opened", dialog);
+        Item(dialog, IDC_PLATFORM_FILTER_ENABLE, BM_CLICK);
+        Pick(dialog, IDC_PLATFORM_COMBO, L"Other board");
+        Pick(dialog, IDC_PLATFORM_DC_COMBO, L"Card three");
+        ReportDialog("filtered", dialog);
+        if (png)
+            zx::WidgetFromHandle(dialog)->grab().save(QString::fromUtf8(png), "PNG");
+        Item(dialog, IDOK, BM_CLICK);
+    });
+    ReportChoice(config.ChangeApplication());
+    WhenSelectShows([](HWND dialog) {
+        ReportDialog("reopened", dialog);
+        Item(dialog, IDC_PLATFORM_FILTER_ENABLE, BM_CLICK);
+        ReportDialog("unfiltered", dialog);
+        Item(dialog, IDCANCEL, BM_CLICK);
+    });
+    ReportChoice(config.ChangeApplication());
+    WhenSelectShows([](HWND dialog) {
+        ReportDialog("after cancel", dialog);
+        Item(dialog, IDCANCEL, BM_CLICK);
+    });
+    ReportChoice(config.ChangeApplication());
+}
+
 // The staged copy's part: search, report, end.
 void SearchHere(const char* log) {
     const char* png = std::getenv("ZX_DISCOVERY_SPLASH");
@@ -80,6 +152,8 @@ void SearchHere(const char* log) {
     std::printf("applications: %u\n", config->GetNumberOfAvailableApps());
     for (const CString& rejected : config->GetRejectedPlugins())
         std::printf("rejected: %s\n", rejected.ToUtf8().c_str());
+    if (std::getenv("ZX_SELECT"))
+        SelectHere(*config);
     config.reset();
     g_pZarvexConfig = nullptr;
     qApp->removeEventFilter(&grabber);
@@ -91,7 +165,7 @@ struct Staged {
 };
 
 // Runs the copy of this program in dir.
-Staged RunStaged(const QString& dir) {
+Staged RunStaged(const QString& dir, bool select = false) {
     const QString exe = dir + QStringLiteral("/probe");
     QFile::copy(QCoreApplication::applicationFilePath(), exe);
     QProcess child;
@@ -99,8 +173,14 @@ Staged RunStaged(const QString& dir) {
     env.insert(QStringLiteral("LD_LIBRARY_PATH"), QCoreApplication::applicationDirPath());
     env.insert(QStringLiteral("ZX_DISCOVERY_LOG"), dir + QStringLiteral("/search.log"));
     env.insert(QStringLiteral("ZX_DISCOVERY_SPLASH"), dir + QStringLiteral("/splash.png"));
+    // The select dialog's settings live in the staged folder, not the user's.
+    env.insert(QStringLiteral("HOME"), dir);
+    if (select) {
+        env.insert(QStringLiteral("ZX_SELECT"), QStringLiteral("1"));
+        env.insert(QStringLiteral("ZX_SELECT_PNG"), dir + QStringLiteral("/select.png"));
+    }
     child.setProcessEnvironment(env);
-    child.start(exe, {QStringLiteral("--gtest_filter=Discovery.*")});
+    child.start(exe, {QStringLiteral("--gtest_filter=Discovery.Searches*")});
     EXPECT_TRUE(child.waitForFinished(120000));
     EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
     Staged staged{QString::fromUtf8(child.readAllStandardOutput()), {}};
@@ -139,6 +219,13 @@ void Stage(const QString& dir, const std::string& from, const char* name,
     ASSERT_TRUE(QFile::copy(QString::fromStdString(from),
                             dir + QLatin1Char('/') + QString::fromUtf8(as ? as : name)))
         << from;
+}
+
+void KeepRender(const QString& png, const QString& as) {
+    const QString renders = QCoreApplication::applicationDirPath() + QStringLiteral("/../renders");
+    QDir().mkpath(renders);
+    QFile::remove(renders + QLatin1Char('/') + as);
+    QFile::copy(png, renders + QLatin1Char('/') + as);
 }
 
 TEST(Discovery, SearchesItsOwnFolderAndSummarisesWhatItFound) {
@@ -220,11 +307,7 @@ TEST(Discovery, SearchesItsOwnFolderAndSummarisesWhatItFound) {
     const QImage splash(dir + QStringLiteral("/splash.png"));
     const QSize units = zx::FontRegistry::baseUnits(zx::FontRegistry::font("Tahoma", 8));
     EXPECT_EQ(splash.size(), zx::DialogBuilder::toPixels(units, 0, 0, 267, 154).size());
-    const QString renders = QCoreApplication::applicationDirPath() + QStringLiteral("/../renders");
-    QDir().mkpath(renders);
-    QFile::remove(renders + QStringLiteral("/discovery_splash.png"));
-    QFile::copy(dir + QStringLiteral("/splash.png"),
-                renders + QStringLiteral("/discovery_splash.png"));
+    KeepRender(dir + QStringLiteral("/splash.png"), QStringLiteral("discovery_splash.png"));
 
     // An empty folder: five headings and the closing rule, no application.
     QTemporaryDir empty;
@@ -235,6 +318,37 @@ TEST(Discovery, SearchesItsOwnFolderAndSummarisesWhatItFound) {
                   "Discovery complete ------->",
                   "Communications found :", "Tuner modules found :", "Platforms found :",
                   "Applications found :", "------------------------------------------"}));
+}
+
+TEST(Discovery, SelectDialogFiltersWhatTheSearchFoundAndKeepsWhatLoadSaved) {
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString dir = tmp.path();
+    const std::string bin = QCoreApplication::applicationDirPath().toStdString() + "/";
+    for (const char* shipped : {"simboard.ctc", "simplatform.ctp", "simdemo.cap"})
+        Stage(dir, bin + shipped, shipped);
+    Stage(dir, zxtest::FixtureFile("discovery", "boards.cap"), "boards.cap");
+
+    const QStringList out = RunStaged(dir, true).out.split(QLatin1Char('\n'));
+    // Only the two-board application supports the second board's card 3;
+    // Load keeps the filter, Cancel saves nothing of what it changed.
+    const QStringList expected = {
+        QStringLiteral("applications: 2"),
+        QStringLiteral("opened: listed 2, filter 0, boxes off"),
+        QStringLiteral("filtered: listed 1, filter 1, boxes on"),
+        QStringLiteral("chosen 'boards', cancelled 0, platform 2, card 3"),
+        QStringLiteral("reopened: listed 1, filter 1, boxes on"),
+        QStringLiteral("unfiltered: listed 2, filter 0, boxes off"),
+        QStringLiteral("chosen '', cancelled 1, platform 0, card 0"),
+        QStringLiteral("after cancel: listed 1, filter 1, boxes on"),
+        QStringLiteral("chosen '', cancelled 1, platform 0, card 0")};
+    QStringList seen; // without the test framework's own lines
+    for (const QString& line : out)
+        if (line.startsWith(QStringLiteral("applications")) ||
+            line.startsWith(QStringLiteral("chosen")) || line.contains(QStringLiteral(": listed")))
+            seen << line;
+    EXPECT_EQ(seen, expected) << out.join(QLatin1Char('\n')).toStdString();
+    KeepRender(dir + QStringLiteral("/select.png"), QStringLiteral("select_filtered.png"));
 }
 
 } // namespace
