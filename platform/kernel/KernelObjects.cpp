@@ -3,6 +3,8 @@
 #include "platform/LastError.h"
 #include "platform/SlotTable.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <mutex>
 
 namespace zx {
@@ -21,7 +23,68 @@ HandleTable& Table() {
     return *table;
 }
 
+struct ObjectWaiters {
+    std::mutex mutex;
+    std::condition_variable cv;
+    unsigned long long epoch = 0;
+    // Lets a signal skip the lock when nobody waits on several objects.
+    std::atomic<int> count{0};
+};
+
+// Never destroyed, like the table.
+ObjectWaiters& Waiters() {
+    static auto* waiters = new ObjectWaiters;
+    return *waiters;
+}
+
+std::atomic<MessageWaitHook> g_messageWaitHook{nullptr};
+
 } // namespace
+
+void WakeObjectWaiters() {
+    auto& waiters = Waiters();
+    if (waiters.count.load() == 0)
+        return;
+    {
+        std::lock_guard lock(waiters.mutex);
+        ++waiters.epoch;
+    }
+    waiters.cv.notify_all();
+}
+
+ObjectWaitScope::ObjectWaitScope() {
+    // Counted before the waiter first looks: a change it then misses comes
+    // after this and wakes it.
+    Waiters().count.fetch_add(1);
+}
+
+ObjectWaitScope::~ObjectWaitScope() {
+    Waiters().count.fetch_sub(1);
+}
+
+unsigned long long ObjectWaitScope::Epoch() const {
+    std::lock_guard lock(Waiters().mutex);
+    return Waiters().epoch;
+}
+
+void ObjectWaitScope::SleepUnless(unsigned long long epoch,
+                                  std::chrono::steady_clock::time_point deadline) {
+    auto& waiters = Waiters();
+    std::unique_lock lock(waiters.mutex);
+    auto woken = [&] { return waiters.epoch != epoch; };
+    if (deadline == std::chrono::steady_clock::time_point::max())
+        waiters.cv.wait(lock, woken);
+    else
+        waiters.cv.wait_until(lock, deadline, woken);
+}
+
+void SetMessageWaitHook(MessageWaitHook hook) {
+    g_messageWaitHook.store(hook, std::memory_order_release);
+}
+
+MessageWaitHook GetMessageWaitHook() {
+    return g_messageWaitHook.load(std::memory_order_acquire);
+}
 
 DWORD KernelObject::Wait(DWORD) {
     SetLastError(ERROR_INVALID_HANDLE);

@@ -19,6 +19,9 @@ namespace {
 class ThreadObject final : public KernelObject, public std::enable_shared_from_this<ThreadObject> {
 public:
     DWORD Wait(DWORD milliseconds) override;
+    std::mutex* StateLock() override { return &mutex; }
+    bool SignalledLocked() const override { return ended; }
+    bool IsCallingThread() const override;
 
     DWORD id = 0;
     LPTHREAD_START_ROUTINE entry = nullptr;
@@ -84,6 +87,10 @@ std::shared_ptr<ThreadObject> Resolve(HANDLE handle) {
     return ReferenceKernelObjectAs<ThreadObject>(handle);
 }
 
+bool ThreadObject::IsCallingThread() const {
+    return id == t_threadId;
+}
+
 DWORD ThreadObject::Wait(DWORD milliseconds) {
     if (id == t_threadId && milliseconds == INFINITE) {
         // A thread waiting for its own end would never wake.
@@ -127,6 +134,7 @@ void* ThreadMain(void* argument) {
         }
     }
     self->cv.notify_all();
+    WakeObjectWaiters();
     t_thread = nullptr;
     return nullptr;
 }
@@ -283,6 +291,7 @@ BOOL TerminateThread(HANDLE handle, DWORD exitCode) {
         thread->exitCode = exitCode;
     }
     thread->cv.notify_all();
+    zx::WakeObjectWaiters();
     // Like a terminated Windows thread it has no queue and no windows any more.
     zx::RunExitHook(thread->id, false);
     return TRUE;

@@ -2,6 +2,7 @@
 
 #include "platform/DialogBuilder.h"
 #include "platform/FontRegistry.h"
+#include "platform/Messages.h"
 #include "platform/MfcLog.h"
 #include "platform/Resources.h"
 #include "platform/rc/zxres.h"
@@ -291,7 +292,12 @@ INT_PTR CDialog::DoModal() {
         widget->activateWindow();
         QEventLoop loop;
         m_pModalLoop = &loop;
-        loop.exec(QEventLoop::DialogExec);
+        {
+            // A quit request ends the dialog with -1 and is left queued for
+            // the loop outside, as Windows' dialog loop posts it again.
+            zx::ModalLoopScope quitEnds([&loop] { loop.exit(-1); });
+            loop.exec(QEventLoop::DialogExec);
+        }
         m_pModalLoop = nullptr;
     }
     enableOthers();

@@ -29,6 +29,8 @@ public:
         return static_cast<int>(SendMessageW(EM_LINEFROMCHAR, static_cast<WPARAM>(index)));
     }
     void LimitText(int chars = 0) { SendMessageW(EM_LIMITTEXT, static_cast<WPARAM>(chars)); }
+    void SetLimitText(UINT max) { SendMessageW(EM_SETLIMITTEXT, max); }
+    UINT GetLimitText() const { return static_cast<UINT>(SendMessageW(EM_GETLIMITTEXT)); }
     BOOL GetModify() const { return static_cast<BOOL>(SendMessageW(EM_GETMODIFY)); }
     void SetModify(BOOL modified = TRUE) {
         SendMessageW(EM_SETMODIFY, static_cast<WPARAM>(modified));

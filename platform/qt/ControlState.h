@@ -45,6 +45,18 @@ struct RichEditState {
     int insertPos = -1;
 };
 
+// What the user may type into an edit (EM_SETLIMITTEXT): Windows' limit
+// applies to typing only, never to WM_SETTEXT, and counts a line break of a
+// multi-line edit as its two characters.
+struct EditState {
+    DWORD limit = 30000; // Windows' default
+    bool settingText = false;
+    // Taking back what went past the limit; the change it undoes is not one.
+    bool rejecting = false;
+    bool swallowChange = false;
+    qsizetype lineLength = 0; // a single-line edit's text as last changed
+};
+
 struct ControlState : QObject {
     HWND hwnd = nullptr;
     QPointer<QWidget> widget;
@@ -58,6 +70,7 @@ struct ControlState : QObject {
     ComboList combo;
     ProgressState progress;
     RichEditState rich;
+    EditState edit;
 
     ~ControlState() override;
     bool eventFilter(QObject* watched, QEvent* event) override;

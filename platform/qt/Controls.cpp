@@ -62,7 +62,9 @@ void SetWidgetText(ControlState& s, const wchar_t* raw) {
     } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
         group->setTitle(WithoutMnemonics(text));
     } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        // Windows leaves the caret at the start of the new text.
         line->setText(NormaliseBreaks(text).remove(u'\n'));
+        line->setCursorPosition(0);
     } else if (!SetTextBoxText(s, text)) {
         w->setWindowTitle(text);
     }
@@ -77,9 +79,7 @@ LRESULT CommonProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool
     case WM_GETTEXT:
         return CopyOut(WidgetText(s), wParam, lParam);
     case WM_GETTEXTLENGTH:
-        if (auto* rich = qobject_cast<QTextEdit*>(s.widget);
-            rich && s.kind == ControlKind::RichEdit)
-            return std::max(0, rich->document()->characterCount() - 1); // what positions count
+        // As long as WM_GETTEXT's text, so that a buffer of this size holds it.
         return static_cast<LRESULT>(WidgetText(s).size());
     case WM_SETFONT: {
         s.font = reinterpret_cast<HFONT>(wParam);

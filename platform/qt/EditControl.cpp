@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QValidator>
 
 #include <algorithm>
 
@@ -44,6 +45,31 @@ void SetReadOnlyStyle(ControlState& s, bool on) {
 
 // ---- Single-line edits ----------------------------------------------------------
 
+// The limit on typing. QLineEdit's own maximum length would also cut what
+// the program sets, so the control's is kept here: an edit that makes the
+// text longer than the limit is refused, as Windows refuses the keystroke.
+class LimitValidator final : public QValidator {
+public:
+    LimitValidator(ControlState& s, QLineEdit* line) : QValidator(line), m_state(s) {}
+
+    // The line edit holds the candidate text already while it asks; the
+    // length before it is the one its last change reported.
+    State validate(QString& input, int&) const override {
+        const auto length = static_cast<DWORD>(input.size());
+        if (length > m_state.edit.limit && input.size() > m_state.edit.lineLength)
+            return Invalid;
+        return Acceptable;
+    }
+
+private:
+    ControlState& m_state;
+};
+
+// EM_LIMITTEXT's wParam; 0 lifts the limit as far as the control goes.
+DWORD LimitFrom(WPARAM wParam, DWORD most) {
+    return wParam == 0 ? most : static_cast<DWORD>(std::min<WPARAM>(wParam, most));
+}
+
 void SetLineSelection(QLineEdit* line, LONG start, LONG end) {
     if (start == -1) {
         line->deselect();
@@ -69,7 +95,10 @@ LRESULT LineEditProc(ControlState& s, QLineEdit* line, UINT msg, WPARAM wParam, 
     case EM_REPLACESEL: {
         QString text = NormaliseBreaks(FromWide(reinterpret_cast<const wchar_t*>(lParam)));
         text.remove(u'\n');
-        line->insert(text);
+        // As much as the limit leaves room for.
+        const qsizetype kept = line->text().size() - line->selectedText().size();
+        const qsizetype room = std::max<qsizetype>(0, qsizetype(s.edit.limit) - kept);
+        line->insert(text.left(room));
         return 0;
     }
     case EM_SETREADONLY:
@@ -87,9 +116,10 @@ LRESULT LineEditProc(ControlState& s, QLineEdit* line, UINT msg, WPARAM wParam, 
     case EM_GETLINE:
         return wParam != 0 ? 0 : CopyLine(line->text().toStdWString(), lParam);
     case EM_LIMITTEXT:
-        line->setMaxLength(wParam == 0 ? 0x7FFFFFFE
-                                       : static_cast<int>(std::min<WPARAM>(wParam, 0x7FFFFFFE)));
+        s.edit.limit = LimitFrom(wParam, 0x7FFFFFFE);
         return 0;
+    case EM_GETLIMITTEXT:
+        return s.edit.limit;
     case EM_GETMODIFY:
         return line->isModified() ? TRUE : FALSE;
     case EM_SETMODIFY:
@@ -273,8 +303,13 @@ LRESULT TextBoxProc(ControlState& s, const TextBox& box, UINT msg, WPARAM wParam
         box.doc()->setModified(wParam != 0);
         return 0;
     case EM_LIMITTEXT:
+        if (s.kind == ControlKind::Edit)
+            s.edit.limit = LimitFrom(wParam, 0xFFFFFFFF);
+        return 0;
+    case EM_GETLIMITTEXT:
+        return s.edit.limit;
     case EM_EXLIMITTEXT:
-        return 0; // the document grows as needed
+        return 0; // a rich edit's document grows as needed
     case WM_CLEAR:
         return OnClear(box);
     case WM_COPY:
@@ -287,6 +322,32 @@ LRESULT TextBoxProc(ControlState& s, const TextBox& box, UINT msg, WPARAM wParam
         handled = false;
         return 0;
     }
+}
+
+// A multi-line edit's length as its limit counts it: CR LF at each line end.
+DWORD LimitedLength(const QTextDocument* doc) {
+    return static_cast<DWORD>(std::max(0, doc->characterCount() - 1) + doc->blockCount() - 1);
+}
+
+// What the user added past the limit of a multi-line edit is taken back at
+// once: QPlainTextEdit has no hook to refuse it beforehand.
+void TakeBackPastLimit(ControlState& s, QPlainTextEdit* plain, int position, int removed,
+                       int added) {
+    if (s.edit.settingText || s.edit.rejecting || added <= removed)
+        return;
+    QTextDocument* doc = plain->document();
+    const DWORD length = LimitedLength(doc);
+    if (length <= s.edit.limit)
+        return;
+    const int excess = static_cast<int>(std::min<DWORD>(length - s.edit.limit, DWORD(added)));
+    QTextCursor cursor(doc);
+    cursor.setPosition(position + added - excess);
+    cursor.setPosition(position + added, QTextCursor::KeepAnchor);
+    s.edit.rejecting = true;
+    cursor.removeSelectedText();
+    s.edit.rejecting = false;
+    // Nothing changed when the whole addition went.
+    s.edit.swallowChange = excess == added && removed == 0;
 }
 
 } // namespace
@@ -308,7 +369,9 @@ bool TextBoxText(ControlState& s, std::wstring& text) {
     if (!box.valid())
         return false;
     text = box.text();
-    if (s.kind == ControlKind::Edit) { // an edit control's lines end in CR LF
+    {
+        // WM_GETTEXT ends every line in CR LF, a rich edit's paragraphs too,
+        // though its positions count each paragraph end as one character.
         std::wstring crlf;
         crlf.reserve(text.size() + text.size() / 16);
         for (const wchar_t c : text) {
@@ -325,10 +388,16 @@ bool SetTextBoxText(ControlState& s, const QString& text) {
     const TextBox box(s.widget);
     if (!box.valid())
         return false;
-    if (box.rich)
+    if (box.rich) {
         box.rich->setPlainText(NormaliseBreaks(text));
-    else
+    } else {
+        // A multi-line edit reports no EN_CHANGE for WM_SETTEXT, as on
+        // Windows; like the single-line one it leaves the caret at the start.
+        s.edit.settingText = true;
         box.plain->setPlainText(NormaliseBreaks(text));
+        s.edit.settingText = false;
+        box.plain->moveCursor(QTextCursor::Start);
+    }
     s.rich.insertFormat.reset();
     if (s.kind == ControlKind::RichEdit)
         ApplyDefaultFormat(s, box);
@@ -337,12 +406,32 @@ bool SetTextBoxText(ControlState& s, const QString& text) {
 
 void AttachEdit(ControlState& s) {
     ControlState* state = &s;
-    if (auto* line = qobject_cast<QLineEdit*>(s.widget))
-        QObject::connect(line, &QLineEdit::textChanged, state,
-                         [state] { NotifyParent(*state, EN_CHANGE); });
-    else if (auto* plain = qobject_cast<QPlainTextEdit*>(s.widget))
-        QObject::connect(plain, &QPlainTextEdit::textChanged, state,
-                         [state] { NotifyParent(*state, EN_CHANGE); });
+    if (auto* line = qobject_cast<QLineEdit*>(s.widget)) {
+        line->setMaxLength(0x7FFFFFFE);
+        line->setValidator(new LimitValidator(s, line));
+        s.edit.lineLength = line->text().size();
+        QObject::connect(line, &QLineEdit::textChanged, state, [state](const QString& text) {
+            state->edit.lineLength = text.size();
+            NotifyParent(*state, EN_UPDATE);
+            NotifyParent(*state, EN_CHANGE);
+        });
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(s.widget)) {
+        QObject::connect(plain->document(), &QTextDocument::contentsChange, state,
+                         [state, plain](int position, int removed, int added) {
+                             TakeBackPastLimit(*state, plain, position, removed, added);
+                         });
+        QObject::connect(plain, &QPlainTextEdit::textChanged, state, [state] {
+            if (state->edit.rejecting)
+                return;
+            if (state->edit.swallowChange) {
+                state->edit.swallowChange = false;
+                return;
+            }
+            NotifyParent(*state, EN_UPDATE);
+            if (!state->edit.settingText)
+                NotifyParent(*state, EN_CHANGE);
+        });
+    }
 }
 
 } // namespace zx

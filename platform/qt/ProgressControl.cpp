@@ -44,18 +44,21 @@ LRESULT OnSetRange(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam) {
     return old;
 }
 
-// Past either end the bar starts over from the other, carrying the
-// overshoot, as Windows does.
+// The bar runs from the range's minimum (its beginning) to its maximum (its
+// end), even when the minimum is the larger: a step past the end starts over
+// from the beginning and one past the beginning from the end, carrying the
+// overshoot, as Windows does. Offsets count from the beginning in the range's
+// own direction, so a reversed range wraps towards its minimum too.
 void StepIt(ProgressState& p) {
-    const long long low = std::min(p.low, p.high);
-    const long long high = std::max(p.low, p.high);
-    long long pos = static_cast<long long>(p.pos) + p.step;
-    if ((pos > high || pos < low) && high > low) {
-        pos = low + (pos - low) % (high - low);
-        if (pos < low)
-            pos += high - low;
+    const long long direction = p.high >= p.low ? 1 : -1;
+    const long long span = (static_cast<long long>(p.high) - p.low) * direction;
+    long long offset = (static_cast<long long>(p.pos) - p.low + p.step) * direction;
+    if (span > 0 && (offset > span || offset < 0)) {
+        offset %= span;
+        if (offset < 0)
+            offset += span;
     }
-    SetPos(p, pos);
+    SetPos(p, p.low + offset * direction);
 }
 
 LRESULT OnSetBarColor(ControlState& s, LPARAM lParam) {

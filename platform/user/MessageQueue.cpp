@@ -1,5 +1,6 @@
 #include "platform/MessageQueue.h"
 
+#include "platform/KernelObjects.h"
 #include "platform/WaitHelpers.h"
 
 #include "platform/Threads.h"
@@ -48,12 +49,42 @@ MSG MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 } // namespace
 
 void MessageQueue::NotifyLocked() {
+    ++m_arrivals;
     if (m_waiting > 0)
         m_cv.notify_one();
     if (m_waker && !m_wakePending) {
         m_wakePending = true;
         m_waker->Wake();
     }
+    // Waits for objects and messages never hold a queue's lock while they
+    // sleep, so waking them here cannot deadlock.
+    WakeObjectWaiters();
+}
+
+void MessageQueue::MarkLookedLocked(Clock::time_point now) {
+    m_arrivalsLooked = m_arrivals;
+    m_lookedAt = now;
+}
+
+bool MessageQueue::HasInput(DWORD wakeMask, bool anyInput, Clock::time_point& recheckAt) {
+    std::lock_guard lock(m_mutex);
+    if (m_closed)
+        return false;
+    if ((wakeMask & QS_SENDMESSAGE) && !m_sent.empty())
+        return true;
+    if ((wakeMask & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) && (!m_posted.empty() || m_quit) &&
+        (anyInput || m_lastPostArrival > m_arrivalsLooked))
+        return true;
+    if (wakeMask & QS_TIMER) {
+        const auto now = Clock::now();
+        for (const Timer& timer : m_timers) {
+            if (timer.due <= now && (anyInput || timer.due > m_lookedAt))
+                return true;
+            if (timer.due > now)
+                recheckAt = std::min(recheckAt, timer.due);
+        }
+    }
+    return false;
 }
 
 bool MessageQueue::Post(const MSG& msg) {
@@ -62,6 +93,7 @@ bool MessageQueue::Post(const MSG& msg) {
         return false;
     m_posted.push_back(msg);
     NotifyLocked();
+    m_lastPostArrival = m_arrivals;
     return true;
 }
 
@@ -72,6 +104,7 @@ bool MessageQueue::PostQuit(int exitCode) {
     m_quit = true;
     m_quitCode = exitCode;
     NotifyLocked();
+    m_lastPostArrival = m_arrivals;
     return true;
 }
 
@@ -208,7 +241,9 @@ bool MessageQueue::Peek(MSG& msg, HWND filter, UINT first, UINT last, bool remov
     std::lock_guard lock(m_mutex);
     if (m_closed)
         return false;
-    return FindLocked(msg, filter, first, last, remove, true, Clock::now());
+    const auto now = Clock::now();
+    MarkLookedLocked(now);
+    return FindLocked(msg, filter, first, last, remove, true, now);
 }
 
 int MessageQueue::Get(MSG& msg, HWND filter, UINT first, UINT last) {
@@ -225,7 +260,9 @@ int MessageQueue::Get(MSG& msg, HWND filter, UINT first, UINT last) {
         }
         if (!m_sent.empty())
             continue;
-        if (FindLocked(msg, filter, first, last, true, true, Clock::now()))
+        const auto now = Clock::now();
+        MarkLookedLocked(now);
+        if (FindLocked(msg, filter, first, last, true, true, now))
             return msg.message == WM_QUIT ? 0 : 1;
         if (Clock::now() < spinEnd) {
             lock.unlock();
@@ -285,12 +322,13 @@ bool MessageQueue::DrainableLocked(Clock::time_point now) const {
                        [&](const Timer& t) { return t.due <= now; });
 }
 
-bool MessageQueue::TakeForDrain(MSG& msg) {
+bool MessageQueue::TakeForDrain(MSG& msg, bool takeQuit) {
     std::lock_guard lock(m_mutex);
     if (m_closed)
         return false;
     const auto now = Clock::now();
-    if (!FindLocked(msg, nullptr, 0, 0, true, false, now))
+    MarkLookedLocked(now);
+    if (!FindLocked(msg, nullptr, 0, 0, true, takeQuit, now))
         return false;
     // The message about to be delivered may run a nested event loop; it must
     // find a wake-up waiting for the rest, or the rest would wait for the
@@ -300,6 +338,14 @@ bool MessageQueue::TakeForDrain(MSG& msg) {
         m_waker->Wake();
     }
     return true;
+}
+
+void MessageQueue::WakeIfQuitPending() {
+    std::lock_guard lock(m_mutex);
+    if (m_quit && m_waker && !m_wakePending) {
+        m_wakePending = true;
+        m_waker->Wake();
+    }
 }
 
 std::optional<MessageQueue::Clock::time_point> MessageQueue::NextTimerDueLocked() const {

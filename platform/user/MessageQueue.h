@@ -78,7 +78,11 @@ public:
     // finds nothing. Takes posted messages, then due timers; never the quit
     // request, which is left to explicit pumps.
     void BeginDrain();
-    bool TakeForDrain(MSG& msg);
+    // `takeQuit`: the quit request too, for a modal loop to end on.
+    bool TakeForDrain(MSG& msg, bool takeQuit);
+    // A drain stopped at a quit request that is still queued: another drain
+    // runs when a loop outside may want it.
+    void WakeIfQuitPending();
     std::optional<Clock::time_point> NextTimerDue();
 
     // Wake-ups are created under the queue's lock by the posting thread.
@@ -88,6 +92,12 @@ public:
 
     // Looks for up to kSpinBeforeSleep for something to drain; whether there is.
     bool AwaitWorkBriefly();
+
+    // Owner thread, for MsgWaitForMultipleObjects: whether input of the QS_
+    // kinds in `wakeMask` is queued that arrived since the owner last looked
+    // at the queue (any such input with `anyInput`). Moves `recheckAt`
+    // earlier to when the next timer falls due.
+    bool HasInput(DWORD wakeMask, bool anyInput, Clock::time_point& recheckAt);
 
     void SetWaker(QueueWaker* waker);
     void ClearWaker(QueueWaker* waker);
@@ -103,6 +113,8 @@ private:
     };
 
     void NotifyLocked();
+    // The owner looked at the queue: what is queued now is no longer new.
+    void MarkLookedLocked(Clock::time_point now);
     bool FindLocked(MSG& msg, HWND filter, UINT first, UINT last, bool remove, bool quit,
                     Clock::time_point now);
     bool DrainableLocked(Clock::time_point now) const;
@@ -122,6 +134,11 @@ private:
     std::vector<Timer> m_timers;
     QueueWaker* m_waker = nullptr;
     bool m_wakePending = false;
+    // Arrivals are numbered, so that a wait for messages knows what is new.
+    unsigned long long m_arrivals = 0;
+    unsigned long long m_lastPostArrival = 0;
+    unsigned long long m_arrivalsLooked = 0;
+    Clock::time_point m_lookedAt{};
 };
 
 // The calling thread's queue, created on first use when `create` is set.

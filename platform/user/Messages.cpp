@@ -1,5 +1,6 @@
 #include "platform/Messages.h"
 
+#include "platform/KernelObjects.h"
 #include "platform/LastError.h"
 #include "platform/MessageQueue.h"
 #include "platform/Threads.h"
@@ -17,6 +18,7 @@
 #include <chrono>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace zx {
 namespace {
@@ -94,6 +96,16 @@ HookHolder& Hook() {
 
 std::atomic<bool (*)(MSG*)> g_preTranslate{nullptr};
 
+// The modal loops running on this thread, innermost last.
+thread_local std::vector<ModalLoopScope*> t_modalLoops;
+
+// The innermost modal loop, unless it is already ending.
+ModalLoopScope* ModalLoopAwaitingQuit() {
+    if (t_modalLoops.empty() || t_modalLoops.back()->ending)
+        return nullptr;
+    return t_modalLoops.back();
+}
+
 void Deliver(MSG& msg) {
     if (msg.hwnd || (msg.message == WM_TIMER && msg.lParam)) {
         // As a message pump does: the window and its parents may take the
@@ -161,9 +173,21 @@ private:
             // come back within microseconds, while a trip through the event
             // loop, let alone waking it from its sleep, costs tens of them:
             // what arrives within a short look is taken in this drain.
-            if (!m_queue->TakeForDrain(msg) &&
-                !(delivered && m_queue->AwaitWorkBriefly() && m_queue->TakeForDrain(msg)))
+            ModalLoopScope* modal = ModalLoopAwaitingQuit();
+            const bool takeQuit = modal != nullptr;
+            if (!m_queue->TakeForDrain(msg, takeQuit) &&
+                !(delivered && m_queue->AwaitWorkBriefly() && m_queue->TakeForDrain(msg, takeQuit)))
                 break;
+            if (msg.message == WM_QUIT) {
+                // Never a window's message: it stays queued as the quit
+                // request, for the modal loop it ends and the loops outside.
+                m_queue->PostQuit(static_cast<int>(msg.wParam));
+                if (!modal)
+                    continue;
+                modal->ending = true;
+                modal->end();
+                break;
+            }
             delivered = true;
             Deliver(msg);
         }
@@ -186,6 +210,14 @@ private:
     std::shared_ptr<MessageQueue> m_queue;
     QBasicTimer m_timer;
 };
+
+// MsgWaitForMultipleObjects looks at the calling thread's queue through this;
+// like GetMessageW, it gives the thread a queue if it had none.
+bool HasQueuedInput(DWORD wakeMask, bool anyInput, MessageQueue::Clock::time_point& recheckAt) {
+    return CallingThreadQueue(true)->HasInput(wakeMask, anyInput, recheckAt);
+}
+
+[[maybe_unused]] const bool g_messageWaitRegistered = (SetMessageWaitHook(&HasQueuedInput), true);
 
 void ReleaseQueueOfEndedThread(DWORD threadId, bool callingThread) {
     if (callingThread)
@@ -230,6 +262,18 @@ void ReleaseThreadQueue(DWORD threadId) {
         Release(queue);
     else
         InvalidateThreadWindows(threadId);
+}
+
+ModalLoopScope::ModalLoopScope(std::function<void()> endLoop) : end(std::move(endLoop)) {
+    t_modalLoops.push_back(this);
+}
+
+ModalLoopScope::~ModalLoopScope() {
+    std::erase(t_modalLoops, this);
+    // A quit that ended this loop now ends the one outside it.
+    if (!t_modalLoops.empty())
+        if (auto queue = CallingThreadQueue(false))
+            queue->WakeIfQuitPending();
 }
 
 void RefuseThreadMessages() {

@@ -76,4 +76,21 @@ void SetPreTranslateHook(bool (*hook)(MSG*));
 // last records: each record then either fails to post, so its sender keeps
 // it, or is drained; none is lost with the queue.
 void RefuseThreadMessages();
+
+// A modal loop (a dialog's DoModal) running on the calling thread, for as
+// long as the object lives. While it is the innermost one, a quit request
+// reaching the Qt event loop's drain (PostQuitMessage, or a posted WM_QUIT,
+// which is never dispatched to a window) ends it: `end` is called once. The
+// request stays queued, so the loop outside ends in turn, as a Windows modal
+// loop posts the quit again for the loop outside it.
+class ModalLoopScope {
+public:
+    explicit ModalLoopScope(std::function<void()> end);
+    ~ModalLoopScope();
+    ModalLoopScope(const ModalLoopScope&) = delete;
+    ModalLoopScope& operator=(const ModalLoopScope&) = delete;
+
+    std::function<void()> end;
+    bool ending = false;
+};
 } // namespace zx

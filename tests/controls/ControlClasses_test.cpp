@@ -168,6 +168,74 @@ TEST_F(Controls, EditChangesAndStaticClicksAreNotified) {
     EXPECT_EQ(parent.count(1032, STN_CLICKED), 1);
 }
 
+void Type(QWidget* target, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &press);
+    }
+}
+
+// The limit of EM_SETLIMITTEXT stops typing only; WM_SETTEXT leaves the
+// caret at the start; EN_UPDATE comes before each EN_CHANGE, and a
+// multi-line edit sends neither EN_CHANGE nor anything else for WM_SETTEXT
+// but EN_UPDATE.
+TEST_F(Controls, EditsLimitTypingOnlyAndNotifyAsWindowsDoes) {
+    CEdit single;
+    ASSERT_TRUE(
+        single.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 200, 30), &parent, 1040));
+    EXPECT_EQ(single.GetLimitText(), 30000u);
+    single.SetLimitText(4);
+    EXPECT_EQ(single.GetLimitText(), 4u);
+    single.SetWindowTextW(L"abcdefgh");
+    CString text;
+    single.GetWindowTextW(text);
+    EXPECT_EQ(text, L"abcdefgh");
+    int start = -1, end = -1;
+    single.GetSel(start, end);
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(end, 0);
+    ASSERT_GE(parent.heard.size(), 2u);
+    EXPECT_EQ(parent.heard[parent.heard.size() - 2].code, EN_UPDATE);
+    EXPECT_EQ(parent.heard.back().code, EN_CHANGE);
+    single.SetWindowTextW(L"ab");
+    Type(single.GetWidget(), QStringLiteral("xyz"));
+    single.GetWindowTextW(text);
+    EXPECT_EQ(text, L"xyab"); // the third key found the control full
+    EXPECT_EQ(parent.count(1040, EN_CHANGE), 4);
+    EXPECT_EQ(parent.count(1040, EN_UPDATE), 4);
+    single.SetSel(4, 4);
+    single.ReplaceSel(L"123");
+    single.GetWindowTextW(text);
+    EXPECT_EQ(text, L"xyab");
+    single.LimitText(0);
+    EXPECT_EQ(single.GetLimitText(), 0x7FFFFFFEu);
+
+    CEdit multi;
+    ASSERT_TRUE(multi.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN,
+                             CRect(10, 40, 200, 100), &parent, 1041));
+    multi.SetLimitText(6);
+    multi.SetWindowTextW(L"one\r\ntwo\r\nthree");
+    multi.GetWindowTextW(text);
+    EXPECT_EQ(text, L"one\r\ntwo\r\nthree");
+    multi.GetSel(start, end);
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(end, 0);
+    EXPECT_EQ(parent.count(1041, EN_CHANGE), 0);
+    EXPECT_EQ(parent.count(1041, EN_UPDATE), 1);
+    Type(multi.GetWidget(), QStringLiteral("x"));
+    multi.GetWindowTextW(text);
+    EXPECT_EQ(text, L"one\r\ntwo\r\nthree");
+    EXPECT_EQ(parent.count(1041, EN_CHANGE), 0);
+    multi.SetWindowTextW(L"ab\r\n");
+    Type(multi.GetWidget(), QStringLiteral("xyz")); // "xyab" CR LF is six
+    multi.GetWindowTextW(text);
+    EXPECT_EQ(text, L"xyab\r\n");
+    EXPECT_EQ(parent.count(1041, EN_CHANGE), 2);
+    EXPECT_EQ(parent.count(1041, EN_UPDATE), 4);
+    multi.LimitText(0);
+    EXPECT_EQ(multi.GetLimitText(), 0xFFFFFFFFu);
+}
+
 TEST_F(Controls, ProgressAndRichEditMethods) {
     CProgressCtrl progress;
     ASSERT_TRUE(
@@ -201,7 +269,7 @@ TEST_F(Controls, ProgressAndRichEditMethods) {
                       return 0;
                   }};
     EXPECT_EQ(rich.StreamIn(0x12, es), 30);
-    EXPECT_EQ(rich.GetTextLength(), 30);
+    EXPECT_EQ(rich.GetTextLength(), 31); // the paragraph end counts as CR LF
     EXPECT_EQ(rich.GetLineCount(), 2);
     EXPECT_EQ(rich.LineIndex(1), 22);
     EXPECT_EQ(rich.LineFromChar(25), 1);

@@ -65,8 +65,9 @@ struct RichFixture : ::testing::Test {
 
 TEST_F(RichFixture, LineOperationsAgreeWithEachOther) {
     send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"first\r\nsecond line\n\nfourth"));
-    EXPECT_EQ(text(), L"first\rsecond line\r\rfourth");
-    EXPECT_EQ(send(WM_GETTEXTLENGTH), 25);
+    // WM_GETTEXT ends paragraphs in CR LF; positions count each end once.
+    EXPECT_EQ(text(), L"first\r\nsecond line\r\n\r\nfourth");
+    EXPECT_EQ(send(WM_GETTEXTLENGTH), 28);
     ASSERT_EQ(send(EM_GETLINECOUNT), 4);
     const int starts[] = {0, 6, 18, 19};
     for (int n = 0; n < 4; ++n) {
@@ -99,7 +100,7 @@ TEST_F(RichFixture, SelectionReplaceAndClear) {
     EXPECT_EQ(start, 6u);
     EXPECT_EQ(end, 11u);
     send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"there\r\nagain"));
-    EXPECT_EQ(text(), L"Hello there\ragain");
+    EXPECT_EQ(text(), L"Hello there\r\nagain");
     EXPECT_EQ(send(EM_GETLINECOUNT), 2);
 
     // Everything, then nothing; read-only text cannot be cleared.
@@ -108,7 +109,7 @@ TEST_F(RichFixture, SelectionReplaceAndClear) {
     send(EM_SETREADONLY, TRUE);
     EXPECT_TRUE(edit->isReadOnly());
     send(WM_CLEAR);
-    EXPECT_EQ(send(WM_GETTEXTLENGTH), 17);
+    EXPECT_EQ(send(WM_GETTEXTLENGTH), 18);
     send(EM_SETREADONLY, FALSE);
     send(WM_CLEAR);
     EXPECT_EQ(send(WM_GETTEXTLENGTH), 0);
@@ -148,7 +149,7 @@ TEST_F(RichFixture, StreamedRtfKeepsTextColoursBoldAndBullets) {
         "{\\pntext\\f1\\'B7\\tab}<common2> caf\\'e9 \\u8364?\\par\n"
         "\\pard\\cf2 plain {\\*\\unknown skipped} end}";
     EXPECT_GT(streamIn(rtf), 0);
-    EXPECT_EQ(text(), L"Heading\r<common1>\r<common2> caf\u00e9 \u20ac\rplain  end");
+    EXPECT_EQ(text(), L"Heading\r\n<common1>\r\n<common2> caf\u00e9 \u20ac\r\nplain  end");
     ASSERT_EQ(send(EM_GETLINECOUNT), 4);
 
     QTextDocument* doc = edit->document();
@@ -173,11 +174,11 @@ TEST_F(RichFixture, StreamedRtfKeepsTextColoursBoldAndBullets) {
 
     // Not RTF at all: shown as text.
     streamIn("plain\r\ntext", SF_RTF);
-    EXPECT_EQ(text(), L"plain\rtext");
+    EXPECT_EQ(text(), L"plain\r\ntext");
     // SFF_SELECTION replaces only the selection.
     send(EM_SETSEL, 0, 5);
     streamIn("{\\rtf1 {\\b bold}}", SF_RTF | SFF_SELECTION);
-    EXPECT_EQ(text(), L"bold\rtext");
+    EXPECT_EQ(text(), L"bold\r\ntext");
 }
 
 // A paragraph's format lives with its end: deleting whole paragraphs leaves
@@ -187,7 +188,7 @@ TEST_F(RichFixture, DeletingWholeParagraphsKeepsTheFollowingParagraphsFormat) {
     streamIn("{\\rtf1{\\*\\pn\\pnlvlblt}\\li720 <common1>\\par"
              "{\\*\\pn\\pnlvlblt}<common2>\\par\\pard\\b <target>\\b0\\par"
              "{\\*\\pn\\pnlvlblt}\\li720 <target1>\\par}");
-    ASSERT_EQ(text(), L"<common1>\r<common2>\r<target>\r<target1>");
+    ASSERT_EQ(text(), L"<common1>\r\n<common2>\r\n<target>\r\n<target1>");
     QTextDocument* doc = edit->document();
     ASSERT_NE(doc->findBlockByNumber(1).textList(), nullptr);
     ASSERT_EQ(doc->findBlockByNumber(2).textList(), nullptr);
@@ -195,7 +196,7 @@ TEST_F(RichFixture, DeletingWholeParagraphsKeepsTheFollowingParagraphsFormat) {
     // Remove "<common2>" with its paragraph end, as the features document does.
     send(EM_SETSEL, 10, 20);
     send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
-    EXPECT_EQ(text(), L"<common1>\r<target>\r<target1>");
+    EXPECT_EQ(text(), L"<common1>\r\n<target>\r\n<target1>");
     EXPECT_NE(doc->findBlockByNumber(0).textList(), nullptr);
     EXPECT_EQ(doc->findBlockByNumber(1).textList(), nullptr);
     EXPECT_DOUBLE_EQ(doc->findBlockByNumber(1).blockFormat().leftMargin(), 0.0);
@@ -203,7 +204,7 @@ TEST_F(RichFixture, DeletingWholeParagraphsKeepsTheFollowingParagraphsFormat) {
     // Remove the heading: the item after it stays an item.
     send(EM_SETSEL, 10, 19);
     send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
-    EXPECT_EQ(text(), L"<common1>\r<target1>");
+    EXPECT_EQ(text(), L"<common1>\r\n<target1>");
     EXPECT_NE(doc->findBlockByNumber(1).textList(), nullptr);
 
     // And the first paragraph, too.
@@ -249,7 +250,7 @@ TEST_F(RichFixture, CharacterFormatOfAnEmptySelectionColoursTheNextInsertion) {
         send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>((std::wstring(line) + L"\n").c_str()));
         send(EM_LINESCROLL, 0, 1);
     }
-    EXPECT_EQ(text(), L"green\rred\r");
+    EXPECT_EQ(text(), L"green\r\nred\r\n");
     QTextCursor c(edit->document());
     c.setPosition(1);
     EXPECT_EQ(c.charFormat().foreground().color(), QColor(0, 0x8C, 0));

@@ -782,3 +782,75 @@ TEST(Timers, WorkerThreadTimersWithGetMessage) {
         DestroyWindow(window);
     });
 }
+
+namespace {
+struct DelayedPost {
+    DWORD target = 0;
+    HANDLE waiting = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+};
+DWORD WINAPI PostWhenWaiting(void* parameter) {
+    auto* post = static_cast<DelayedPost*>(parameter);
+    WaitForSingleObject(post->waiting, INFINITE);
+    Sleep(20);
+    return PostThreadMessageW(post->target, WM_USER + 3, 0, 0) ? 0 : 1;
+}
+} // namespace
+
+// MsgWaitForMultipleObjects wakes for its objects or for input of its wake
+// mask that arrived since the thread last looked at its queue.
+TEST(Messages, MsgWaitForMultipleObjects) {
+    RunOnThread([] {
+        HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        MSG msg;
+        EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, 20, QS_ALLINPUT), WAIT_TIMEOUT);
+        EXPECT_TRUE(PostThreadMessageW(GetCurrentThreadId(), WM_USER, 0, 0));
+        EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, 20, QS_TIMER), WAIT_TIMEOUT);
+        EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, 0, QS_POSTMESSAGE),
+                  WAIT_OBJECT_0 + 1);
+        // Once looked at, queued input is no longer new...
+        EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_USER + 1, WM_USER + 1, PM_NOREMOVE));
+        EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, 20, QS_ALLINPUT), WAIT_TIMEOUT);
+        // ...unless any input will do.
+        EXPECT_EQ(MsgWaitForMultipleObjectsEx(1, &event, 0, QS_ALLINPUT, MWMO_INPUTAVAILABLE),
+                  WAIT_OBJECT_0 + 1);
+        // An object comes before input, and is taken.
+        SetEvent(event);
+        EXPECT_EQ(MsgWaitForMultipleObjectsEx(1, &event, 0, QS_ALLINPUT, MWMO_INPUTAVAILABLE),
+                  WAIT_OBJECT_0);
+        EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
+        // Waiting for all needs the objects and input together.
+        SetEvent(event);
+        EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, TRUE, 20, QS_POSTMESSAGE), WAIT_TIMEOUT);
+        PostThreadMessageW(GetCurrentThreadId(), WM_USER + 1, 0, 0);
+        EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, TRUE, 0, QS_POSTMESSAGE), WAIT_OBJECT_0);
+        EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+
+        // A sleeping wait wakes for a timer falling due, and for a post
+        // from another thread.
+        const UINT_PTR timer = SetTimer(nullptr, 0, 30, nullptr);
+        EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, kGenerous, QS_TIMER), WAIT_OBJECT_0);
+        KillTimer(nullptr, timer);
+        DelayedPost post;
+        post.target = GetCurrentThreadId();
+        HANDLE poster = CreateThread(nullptr, 0, PostWhenWaiting, &post, 0, nullptr);
+        SetEvent(post.waiting);
+        EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, kGenerous, QS_POSTMESSAGE),
+                  WAIT_OBJECT_0 + 1);
+        EXPECT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+        EXPECT_EQ(msg.message, WM_USER + 3u);
+        EXPECT_EQ(WaitForSingleObject(poster, kGenerous), WAIT_OBJECT_0);
+        CloseHandle(poster);
+        CloseHandle(post.waiting);
+
+        // One handle fewer than WaitForMultipleObjects takes.
+        std::vector<HANDLE> many(MAXIMUM_WAIT_OBJECTS, event);
+        SetLastError(0);
+        EXPECT_EQ(
+            MsgWaitForMultipleObjects(MAXIMUM_WAIT_OBJECTS, many.data(), FALSE, 0, QS_ALLINPUT),
+            WAIT_FAILED);
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+        CloseHandle(event);
+    });
+}

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <functional>
 #include <limits>
+#include <string>
 #include <vector>
 
 namespace {
@@ -313,7 +314,7 @@ void JoinAll(std::vector<HANDLE>& threads) {
 
 TEST(Sync, AutoResetReleasesOneWaiterPerSignal) {
     EventWaiters waiters;
-    waiters.event = CreateEventW(nullptr, FALSE, FALSE, L"ignored name");
+    waiters.event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     ASSERT_NE(waiters.event, nullptr);
     EXPECT_EQ(WaitForSingleObject(waiters.event, 30), WAIT_TIMEOUT);
     auto threads = StartWaiters(waiters, 4);
@@ -395,6 +396,132 @@ TEST(Sync, BadHandlesFailCleanly) {
     EXPECT_TRUE(GetExitCodeThread(GetCurrentThread(), &code));
     EXPECT_EQ(code, STILL_ACTIVE);
     EXPECT_TRUE(CloseHandle(GetCurrentThread()));
+}
+
+// A name gives one event to every caller in the process until its last
+// handle is closed.
+TEST(Sync, NamedEventsAreOneObject) {
+    const wchar_t* name = L"zx-test-named-event";
+    SetLastError(ERROR_ALREADY_EXISTS);
+    HANDLE first = CreateEventW(nullptr, TRUE, FALSE, name);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    // The second creation keeps the first one's settings.
+    HANDLE second = CreateEventW(nullptr, FALSE, TRUE, name);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(WaitForSingleObject(second, 0), WAIT_TIMEOUT);
+    EXPECT_TRUE(SetEvent(first));
+    EXPECT_EQ(WaitForSingleObject(second, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(second, 0), WAIT_OBJECT_0); // manual reset
+    HANDLE opened = OpenEventW(EVENT_ALL_ACCESS, FALSE, name);
+    ASSERT_NE(opened, nullptr);
+    EXPECT_TRUE(ResetEvent(opened));
+    EXPECT_EQ(WaitForSingleObject(first, 0), WAIT_TIMEOUT);
+
+    // Names are case-sensitive; unnamed events are all different.
+    HANDLE upper = CreateEventW(nullptr, TRUE, TRUE, L"ZX-TEST-NAMED-EVENT");
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_EQ(WaitForSingleObject(first, 0), WAIT_TIMEOUT);
+    HANDLE unnamed = CreateEventW(nullptr, TRUE, TRUE, L"");
+    HANDLE alsoUnnamed = CreateEventW(nullptr, TRUE, FALSE, L"");
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_EQ(WaitForSingleObject(alsoUnnamed, 0), WAIT_TIMEOUT);
+    EXPECT_EQ(WaitForSingleObject(unnamed, 0), WAIT_OBJECT_0);
+    CloseHandle(upper);
+    CloseHandle(unnamed);
+    CloseHandle(alsoUnnamed);
+
+    // The name goes with the last handle.
+    CloseHandle(first);
+    CloseHandle(second);
+    EXPECT_EQ(WaitForSingleObject(opened, 0), WAIT_TIMEOUT);
+    CloseHandle(opened);
+    EXPECT_EQ(OpenEventW(SYNCHRONIZE, FALSE, name), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    HANDLE again = CreateEventW(nullptr, TRUE, TRUE, name);
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_EQ(WaitForSingleObject(again, 0), WAIT_OBJECT_0);
+    CloseHandle(again);
+
+    EXPECT_EQ(CreateEventW(nullptr, TRUE, FALSE, std::wstring(261, L'n').c_str()), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_EQ(OpenEventW(SYNCHRONIZE, FALSE, nullptr), nullptr);
+}
+
+namespace {
+DWORD WINAPI SetAfterGate(void* parameter) {
+    auto* events = static_cast<HANDLE*>(parameter);
+    WaitForSingleObject(events[0], INFINITE);
+    SetEvent(events[1]);
+    return 7;
+}
+} // namespace
+
+// Wait-any answers the lowest signalled index and takes only that signal;
+// wait-all takes every signal at once, or none.
+TEST(Sync, WaitForMultipleObjects) {
+    HANDLE autoReset = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE manual = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE both[] = {autoReset, manual};
+    EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, 20), WAIT_TIMEOUT);
+    SetEvent(manual);
+    EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, 0), WAIT_OBJECT_0 + 1);
+    SetEvent(autoReset);
+    EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(autoReset, 0), WAIT_TIMEOUT);
+
+    ResetEvent(manual);
+    SetEvent(autoReset);
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 20), WAIT_TIMEOUT);
+    EXPECT_EQ(WaitForSingleObject(autoReset, 0), WAIT_OBJECT_0); // not taken
+    SetEvent(autoReset);
+    SetEvent(manual);
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(autoReset, 0), WAIT_TIMEOUT);
+    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_OBJECT_0);
+
+    // Across threads: the wait sleeps until a thread ends and sets an event.
+    HANDLE gateAndDone[] = {CreateEventW(nullptr, TRUE, FALSE, nullptr),
+                            CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    HANDLE thread = CreateThread(nullptr, 0, SetAfterGate, gateAndDone, 0, nullptr);
+    const HANDLE threadAndDone[] = {thread, gateAndDone[1]};
+    EXPECT_EQ(WaitForMultipleObjects(2, threadAndDone, TRUE, 30), WAIT_TIMEOUT);
+    SetEvent(gateAndDone[0]);
+    EXPECT_EQ(WaitForMultipleObjects(2, threadAndDone, TRUE, kGenerous), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForMultipleObjects(2, threadAndDone, FALSE, 0), WAIT_OBJECT_0); // ended
+    CloseHandle(thread);
+
+    // Up to MAXIMUM_WAIT_OBJECTS handles.
+    std::vector<HANDLE> many;
+    for (DWORD i = 0; i <= MAXIMUM_WAIT_OBJECTS; ++i)
+        many.push_back(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    SetEvent(many[MAXIMUM_WAIT_OBJECTS - 1]);
+    EXPECT_EQ(WaitForMultipleObjects(MAXIMUM_WAIT_OBJECTS, many.data(), FALSE, 0),
+              WAIT_OBJECT_0 + MAXIMUM_WAIT_OBJECTS - 1);
+    const DWORD badCounts[] = {0, MAXIMUM_WAIT_OBJECTS + 1};
+    for (DWORD count : badCounts) {
+        SetLastError(0);
+        EXPECT_EQ(WaitForMultipleObjects(count, many.data(), FALSE, 0), WAIT_FAILED);
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    }
+    for (HANDLE event : many)
+        CloseHandle(event);
+
+    const HANDLE twice[] = {manual, manual};
+    EXPECT_EQ(WaitForMultipleObjects(2, twice, FALSE, 0), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    const HANDLE self[] = {manual, GetCurrentThread()};
+    EXPECT_EQ(WaitForMultipleObjects(2, self, TRUE, INFINITE), WAIT_FAILED);
+    CloseHandle(gateAndDone[0]);
+    const HANDLE closed[] = {manual, gateAndDone[0]};
+    EXPECT_EQ(WaitForMultipleObjects(2, closed, FALSE, 0), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(WaitForMultipleObjects(1, nullptr, FALSE, 0), WAIT_FAILED);
+    CloseHandle(gateAndDone[1]);
+    CloseHandle(autoReset);
+    CloseHandle(manual);
 }
 
 namespace {

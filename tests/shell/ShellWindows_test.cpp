@@ -104,14 +104,15 @@ TEST_F(ShellWindows, PrintWindowLinesAndPopUp) {
     ASSERT_EQ(print.Create(), 1);
     ExpectPlaced(print, config.GetPrintWindowRect());
     const std::wstring banner = Log(); // no application: the banner line alone
-    EXPECT_EQ(banner.find(L'\r'), banner.size() - 1);
+    EXPECT_EQ(banner.find(L"\r\n"), banner.size() - 2);
     print.Print(L"100% done, %s kept", 0x0000FF);
     print.Print(L"<%s>", L"50% of %d", 0x008000);
     print.Print(L"A %s and %d", L"text", 0x800000);
     print.Print(L"no", 0);
     print.Print(L"join", nullptr, 0);
     EXPECT_FALSE(zxtest::RenderPng(print.GetWidget(), "shell_print_window").empty());
-    EXPECT_EQ(Log(), banner + L"100% done, %s kept\r<50% of %d>\rA text and \rno\rjoin\r");
+    EXPECT_EQ(Log(),
+              banner + L"100% done, %s kept\r\n<50% of %d>\r\nA text and \r\nno\r\njoin\r\n");
     EXPECT_EQ(std::tuple(LineColour(0), LineColour(1), LineColour(2), LineColour(3), LineColour(4)),
               std::tuple(0x008C00u, 0x0000FFu, 0x008000u, 0x800000u, 0u));
 
@@ -138,7 +139,7 @@ TEST_F(ShellWindows, PrintWindowLinesAndPopUp) {
     print.m_RichEdit.SetSel(0, 0);
     rightClick(true);
     EXPECT_EQ(QApplication::clipboard()->text(),
-              QString::fromStdWString(Log()).replace('\r', '\n'));
+              QString::fromStdWString(Log()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     print.m_RichEdit.SetSel(print.m_RichEdit.LineIndex(2), print.m_RichEdit.LineIndex(2) + 4);
     rightClick(true);
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("<50%"));
@@ -155,7 +156,7 @@ TEST_F(ShellWindows, ClearWritesTheApplicationsTitleUnderTheBanner) {
     ASSERT_EQ(print.Create(), 1);
     const std::wstring title = g_pApplication->GetApplicationTitle(false).str();
     EXPECT_FALSE(title.empty());
-    EXPECT_EQ(Log().substr(Log().find(L'\r') + 1), title + L"\r");
+    EXPECT_EQ(Log().substr(Log().find(L"\r\n") + 2), title + L"\r\n");
     EXPECT_EQ(LineColour(1), 0x008C00u);
     FreeLibrary(config.m_hApplicationModule);
 }

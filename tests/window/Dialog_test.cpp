@@ -239,6 +239,33 @@ TEST(Dialog, ModalEndsThroughOkAndCancel) {
         QTimer::singleShot(0, [&] { ended.EndDialog(42); });
         EXPECT_EQ(ended.DoModal(), 42);
     }
+    {
+        // A quit request ends the dialog and stays queued for the loop outside.
+        CTestDialog quitted;
+        QTimer::singleShot(0, [] { PostQuitMessage(3); });
+        EXPECT_EQ(quitted.DoModal(), -1);
+        EXPECT_EQ(quitted.GetSafeHwnd(), nullptr);
+        MSG msg{};
+        ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+        EXPECT_EQ(msg.message, WM_QUIT);
+        EXPECT_EQ(msg.wParam, 3u);
+
+        // A WM_QUIT posted to a dialog is no message of its own: it ends the
+        // nested dialogs one after the other and is still there afterwards.
+        CTestDialog outer, inner;
+        INT_PTR innerResult = 0;
+        QTimer::singleShot(0, [&] {
+            QTimer::singleShot(0, [&] { PostMessageW(inner.GetSafeHwnd(), WM_QUIT, 5, 0); });
+            innerResult = inner.DoModal();
+        });
+        EXPECT_EQ(outer.DoModal(), -1);
+        EXPECT_EQ(innerResult, -1);
+        EXPECT_EQ(inner.m_nOk + outer.m_nOk, 0);
+        ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+        EXPECT_EQ(msg.message, WM_QUIT);
+        EXPECT_EQ(msg.wParam, 5u);
+        EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    }
     zx::SetMainWnd(nullptr);
 }
 
