@@ -35,14 +35,6 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kUnwindsThroughDlopen = false;
-#elif defined(__has_feature)
-constexpr bool kUnwindsThroughDlopen = !__has_feature(address_sanitizer);
-#else
-constexpr bool kUnwindsThroughDlopen = true;
-#endif
-
 // Renders the splash as it shows its first plug-in, from inside the blocked
 // search: at the first event after the plug-in line got its text that comes
 // while nothing is being painted (painting from inside a repaint would
@@ -258,11 +250,13 @@ TEST(Discovery, SearchesItsOwnFolderAndSummarisesWhatItFound) {
     const Staged staged = RunStaged(dir);
     EXPECT_TRUE(staged.out.contains(QStringLiteral("applications: 2\n")))
         << staged.out.toStdString();
-    // AddressSanitizer's dlopen lets no exception through: there the plug-in
-    // that throws ends its trial child by abort, and is passed over all the same.
-    const std::string threw =
-        kUnwindsThroughDlopen ? "threw an exception" : "crashed while loading (signal 6, Aborted)";
-    EXPECT_TRUE(staged.out.contains(QString::fromStdString("rejected: throws.ctc: " + threw)))
+    // Where the runtime cannot unwind out of dlopen (AddressSanitizer, gcc's
+    // coverage build) the plug-in that throws ends its trial child by abort
+    // instead; either way it is named and passed over.
+    static const QRegularExpression throwsLine(QStringLiteral("rejected: throws.ctc: (.*)\n"));
+    const std::string threw = throwsLine.match(staged.out).captured(1).toStdString();
+    EXPECT_TRUE(threw == "threw an exception while loading" ||
+                threw == "crashed while loading (signal 6, Aborted)")
         << staged.out.toStdString();
     EXPECT_TRUE(staged.out.contains(QStringLiteral("rejected: crashes.cap: ")));
 
@@ -296,9 +290,7 @@ TEST(Discovery, SearchesItsOwnFolderAndSummarisesWhatItFound) {
     };
     EXPECT_EQ(count("#### Could not load!!"), 4); // junk, foreign, plain, throws
     EXPECT_EQ(count("Could not load!!"), 2);      // crashes, noplatforms
-    EXPECT_EQ(count("#### throws.ctc " + threw + (kUnwindsThroughDlopen ? " while loading" : "") +
-                    " and is not loaded"),
-              1);
+    EXPECT_EQ(count("#### throws.ctc " + threw + " and is not loaded"), 1);
     EXPECT_EQ(count("Application load Ok : " + dir.toStdString() +
                     "/noplatforms.cap but no platforms supported!"),
               1);
