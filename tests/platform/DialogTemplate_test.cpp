@@ -21,17 +21,11 @@ std::vector<BYTE> dialogResource(WORD id) {
 }
 
 SzOrOrd ordinal(WORD value) {
-    SzOrOrd out;
-    out.kind = SzOrOrd::Kind::Ordinal;
-    out.ordinal = value;
-    return out;
+    return {SzOrOrd::Kind::Ordinal, value, {}};
 }
 
 SzOrOrd text(std::wstring value) {
-    SzOrOrd out;
-    out.kind = SzOrOrd::Kind::String;
-    out.text = std::move(value);
-    return out;
+    return {SzOrOrd::Kind::String, 0, std::move(value)};
 }
 
 // x, y, cx and cy of a dialog or an item.
