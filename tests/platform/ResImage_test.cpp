@@ -137,7 +137,7 @@ TEST(ResImageTest, DamagedHeadersMakeTheWholeImageEmpty) {
     };
 
     zx::fuzz::ResWriter writer;
-    const BYTE abc[] = {'a', 'b', 'c'}, d[] = {'d'};
+    const std::vector<BYTE> abc{'a', 'b', 'c'}, d{'d'};
     writer.add(Entry(ResId(10), ResId(1)), abc);
     writer.add(Entry(ResId(10), ResId(2)), d);
     const std::vector<BYTE>& good = writer.bytes();
@@ -173,7 +173,7 @@ TEST(ResImageTest, DamagedHeadersMakeTheWholeImageEmpty) {
 
     // Named type and name, header padded to a DWORD: found case-insensitively.
     zx::fuzz::ResWriter named;
-    const BYTE zz[] = {'z', 'z'};
+    const std::vector<BYTE> zz{'z', 'z'};
     named.add(Entry(ResId::named(L"ABC"), ResId::named(L"DE")), zz);
     const ResImage res(named.bytes());
     EXPECT_EQ(text(res.find(id(L"abc"), id(L"de"))), "zz");

@@ -91,7 +91,8 @@ TEST(Resources, FindsEveryKindOfPluginResource) {
     // Addresses that are no resource's.
     const auto* inside = reinterpret_cast<const char*>(text) + 1;
     EXPECT_EQ(LoadResource(module, reinterpret_cast<HRSRC>(const_cast<char*>(inside))), nullptr);
-    EXPECT_EQ(SizeofResource(module, reinterpret_cast<HRSRC>(&plugin)), 0u);
+    int notAResource = 0;
+    EXPECT_EQ(SizeofResource(module, reinterpret_cast<HRSRC>(&notAResource)), 0u);
     EXPECT_EQ(LoadResource(module, nullptr), nullptr);
     EXPECT_EQ(LockResource(nullptr), nullptr);
 }
