@@ -14,6 +14,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -60,20 +61,14 @@ public:
     // The call-back record that came back for `sent`, taken out of the list
     // (the caller frees it), or null.
     UWM_API_COMMAND_MESSAGE* Take(UWM_API_COMMAND_MESSAGE* sent) {
-        for (auto it = callbacks.begin(); it != callbacks.end(); ++it)
-            if (*it == sent) {
-                callbacks.erase(it);
-                return sent;
-            }
-        return nullptr;
+        const auto it = std::ranges::find(callbacks, sent);
+        if (it == callbacks.end())
+            return nullptr;
+        callbacks.erase(it);
+        return sent;
     }
     UWM_API_COMMAND_MESSAGE* WaitForCallback(UWM_API_COMMAND_MESSAGE* sent) {
-        WaitFor([&] {
-            for (auto* record : callbacks)
-                if (record == sent)
-                    return true;
-            return false;
-        });
+        WaitFor([&] { return std::ranges::find(callbacks, sent) != callbacks.end(); });
         return Take(sent);
     }
 

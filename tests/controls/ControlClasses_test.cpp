@@ -60,6 +60,12 @@ struct Controls : ::testing::Test {
     void TearDown() override { parent.DestroyWindow(); }
 };
 
+CString TextOf(CWnd& window) {
+    CString text;
+    window.GetWindowTextW(text);
+    return text;
+}
+
 void Key(QWidget* target, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(target, &press);
@@ -131,9 +137,7 @@ TEST_F(Controls, EditChangesAndStaticClicksAreNotified) {
     EXPECT_GE(parent.count(1026, EN_CHANGE), 1);
     edit.SetSel(1, 2);
     edit.ReplaceSel(L"XY");
-    CString text;
-    edit.GetWindowTextW(text);
-    EXPECT_EQ(text, L"aXYc");
+    EXPECT_EQ(TextOf(edit), L"aXYc");
     EXPECT_EQ(edit.GetLineCount(), 1);
     edit.SetReadOnly(TRUE);
     EXPECT_TRUE(qobject_cast<QLineEdit*>(edit.GetWidget())->isReadOnly());
@@ -142,8 +146,7 @@ TEST_F(Controls, EditChangesAndStaticClicksAreNotified) {
     ASSERT_TRUE(multi.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY,
                              CRect(10, 40, 200, 100), &parent, 1030));
     multi.SetWindowTextW(L"one\r\ntwo");
-    multi.GetWindowTextW(text);
-    EXPECT_EQ(text, L"one\r\ntwo");
+    EXPECT_EQ(TextOf(multi), L"one\r\ntwo");
     EXPECT_EQ(multi.GetLineCount(), 2);
     wchar_t line[16] = {};
     EXPECT_EQ(multi.GetLine(1, line, 15), 3);
@@ -157,8 +160,7 @@ TEST_F(Controls, EditChangesAndStaticClicksAreNotified) {
     EXPECT_EQ(qobject_cast<QLabel*>(plain.GetWidget())->text(), QStringLiteral("Plain"));
     plain.SetWindowTextW(L"&Other && more");
     EXPECT_EQ(qobject_cast<QLabel*>(plain.GetWidget())->text(), QStringLiteral("Other & more"));
-    plain.GetWindowTextW(text);
-    EXPECT_EQ(text, L"&Other && more"); // the text keeps its mnemonic marks
+    EXPECT_EQ(TextOf(plain), L"&Other && more"); // the text keeps its mnemonic marks
     for (CStatic* s : {&plain, &notify}) {
         QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5),
                             Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
@@ -187,9 +189,7 @@ TEST_F(Controls, EditsLimitTypingOnlyAndNotifyAsWindowsDoes) {
     single.SetLimitText(4);
     EXPECT_EQ(single.GetLimitText(), 4u);
     single.SetWindowTextW(L"abcdefgh");
-    CString text;
-    single.GetWindowTextW(text);
-    EXPECT_EQ(text, L"abcdefgh");
+    EXPECT_EQ(TextOf(single), L"abcdefgh");
     int start = -1, end = -1;
     single.GetSel(start, end);
     EXPECT_EQ(start, 0);
@@ -199,14 +199,12 @@ TEST_F(Controls, EditsLimitTypingOnlyAndNotifyAsWindowsDoes) {
     EXPECT_EQ(parent.heard.back().code, EN_CHANGE);
     single.SetWindowTextW(L"ab");
     Type(single.GetWidget(), QStringLiteral("xyz"));
-    single.GetWindowTextW(text);
-    EXPECT_EQ(text, L"xyab"); // the third key found the control full
+    EXPECT_EQ(TextOf(single), L"xyab"); // the third key found the control full
     EXPECT_EQ(parent.count(1040, EN_CHANGE), 4);
     EXPECT_EQ(parent.count(1040, EN_UPDATE), 4);
     single.SetSel(4, 4);
     single.ReplaceSel(L"123");
-    single.GetWindowTextW(text);
-    EXPECT_EQ(text, L"xyab");
+    EXPECT_EQ(TextOf(single), L"xyab");
     single.LimitText(0);
     EXPECT_EQ(single.GetLimitText(), 0x7FFFFFFEu);
 
@@ -215,21 +213,18 @@ TEST_F(Controls, EditsLimitTypingOnlyAndNotifyAsWindowsDoes) {
                              CRect(10, 40, 200, 100), &parent, 1041));
     multi.SetLimitText(6);
     multi.SetWindowTextW(L"one\r\ntwo\r\nthree");
-    multi.GetWindowTextW(text);
-    EXPECT_EQ(text, L"one\r\ntwo\r\nthree");
+    EXPECT_EQ(TextOf(multi), L"one\r\ntwo\r\nthree");
     multi.GetSel(start, end);
     EXPECT_EQ(start, 0);
     EXPECT_EQ(end, 0);
     EXPECT_EQ(parent.count(1041, EN_CHANGE), 0);
     EXPECT_EQ(parent.count(1041, EN_UPDATE), 1);
     Type(multi.GetWidget(), QStringLiteral("x"));
-    multi.GetWindowTextW(text);
-    EXPECT_EQ(text, L"one\r\ntwo\r\nthree");
+    EXPECT_EQ(TextOf(multi), L"one\r\ntwo\r\nthree");
     EXPECT_EQ(parent.count(1041, EN_CHANGE), 0);
     multi.SetWindowTextW(L"ab\r\n");
     Type(multi.GetWidget(), QStringLiteral("xyz")); // "xyab" CR LF is six
-    multi.GetWindowTextW(text);
-    EXPECT_EQ(text, L"xyab\r\n");
+    EXPECT_EQ(TextOf(multi), L"xyab\r\n");
     EXPECT_EQ(parent.count(1041, EN_CHANGE), 2);
     EXPECT_EQ(parent.count(1041, EN_UPDATE), 4);
     multi.LimitText(0);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 using zx::DialogItemClass;
@@ -20,17 +21,16 @@ std::vector<BYTE> dialogResource(WORD id) {
 }
 
 SzOrOrd ordinal(WORD value) {
-    SzOrOrd out;
-    out.kind = SzOrOrd::Kind::Ordinal;
-    out.ordinal = value;
-    return out;
+    return {SzOrOrd::Kind::Ordinal, value, {}};
 }
 
 SzOrOrd text(std::wstring value) {
-    SzOrOrd out;
-    out.kind = SzOrOrd::Kind::String;
-    out.text = std::move(value);
-    return out;
+    return {SzOrOrd::Kind::String, 0, std::move(value)};
+}
+
+// x, y, cx and cy of a dialog or an item.
+template <class T> std::array<int, 4> Box(const T& t) {
+    return {t.x, t.y, t.cx, t.cy};
 }
 
 // Every bit the script sets is set (the compiler adds WS_CHILD and the like).
@@ -48,10 +48,7 @@ TEST(DialogTemplateTest, ReadsTheExtendedFormWithEveryControlClass) {
     EXPECT_BITS(dlg->style, DS_SHELLFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU);
     EXPECT_EQ(dlg->exStyle, static_cast<DWORD>(WS_EX_TOOLWINDOW));
     EXPECT_EQ(dlg->helpId, 0u);
-    EXPECT_EQ(dlg->x, 10);
-    EXPECT_EQ(dlg->y, 20);
-    EXPECT_EQ(dlg->cx, 300);
-    EXPECT_EQ(dlg->cy, 180);
+    EXPECT_EQ(Box(*dlg), (std::array{10, 20, 300, 180}));
     EXPECT_EQ(dlg->title, L"Platform \u2013 \u00dcbersicht");
     EXPECT_EQ(dlg->menu, ordinal(300));
     ASSERT_TRUE(dlg->windowClass.isString());
@@ -103,10 +100,7 @@ TEST(DialogTemplateTest, ReadsTheExtendedFormWithEveryControlClass) {
             EXPECT_EQ(items[i].style & want[i].mask, want[i].style & want[i].mask);
         EXPECT_EQ(items[i].creationData.empty(), i != 16);
     }
-    EXPECT_EQ(items[0].x, 240);
-    EXPECT_EQ(items[0].y, 10);
-    EXPECT_EQ(items[0].cx, 50);
-    EXPECT_EQ(items[0].cy, 14);
+    EXPECT_EQ(Box(items[0]), (std::array{240, 10, 50, 14}));
     EXPECT_EQ(items[4].exStyle, static_cast<DWORD>(WS_EX_CLIENTEDGE));
     EXPECT_TRUE(items[4].title.isNone() || items[4].title == text(L""));
     EXPECT_EQ(items[8].className(), L"STATIC"); // a known class given by name
@@ -153,10 +147,7 @@ TEST(DialogTemplateTest, ReadsThePlainFormAndDialogsWithoutFontOrItems) {
     EXPECT_FALSE(bare->font.has_value());
     EXPECT_TRUE(bare->items.empty());
     EXPECT_TRUE(bare->menu.isNone());
-    EXPECT_EQ(bare->x, 1);
-    EXPECT_EQ(bare->y, 2);
-    EXPECT_EQ(bare->cx, 3);
-    EXPECT_EQ(bare->cy, 4);
+    EXPECT_EQ(Box(*bare), (std::array{1, 2, 3, 4}));
 
     const auto help = ParseDialogTemplate(dialogResource(103));
     ASSERT_TRUE(help.has_value());

@@ -1,4 +1,3 @@
-#include "platform/Interlocked.h"
 #include "platform/LastError.h"
 #include "platform/Messages.h"
 #include "platform/Sync.h"
@@ -21,21 +20,18 @@
 
 namespace {
 
+using zxtest::Finish;
 using zxtest::kGenerous;
-using zxtest::Read;
+using zxtest::StartThread;
 using zxtest::WaitUntil;
-
-DWORD WINAPI RunFunction(void* parameter) {
-    (*static_cast<std::function<void()>*>(parameter))();
-    return 0;
-}
 
 // Runs `body` on a new thread, with a message queue of its own, to the end.
 void RunOnThread(std::function<void()> body) {
-    HANDLE thread = CreateThread(nullptr, 0, RunFunction, &body, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
-    CloseHandle(thread);
+    EXPECT_EQ(Finish(StartThread([&body] {
+                  body();
+                  return DWORD{0};
+              })),
+              0u);
 }
 
 // Runs `loop` until it is quit, or until the generous bound passes.
@@ -69,43 +65,36 @@ struct Turns {
         SetEvent(reached);
         WaitForSingleObject(proceed, INFINITE);
     }
+    bool Reached() { return WaitForSingleObject(reached, kGenerous) == WAIT_OBJECT_0; }
 };
-
-// Creates its queue when the test says so, the way a worker does, then
-// returns the wParam of the first WM_USER + 8 it gets.
-DWORD WINAPI LateQueueThread(void* parameter) {
-    static_cast<Turns*>(parameter)->Step();
-    MSG msg;
-    PeekMessageW(&msg, nullptr, WM_USER + 8, WM_USER + 8, PM_NOREMOVE);
-    static_cast<Turns*>(parameter)->Step();
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_USER + 8)
-            return static_cast<DWORD>(msg.wParam);
-    }
-    return 0;
-}
 
 } // namespace
 
 TEST(Messages, PostThreadMessageNeedsTheTargetsQueue) {
     Turns turns;
     DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, LateQueueThread, &turns, 0, &id);
-    ASSERT_NE(thread, nullptr);
-    ASSERT_EQ(WaitForSingleObject(turns.reached, kGenerous), WAIT_OBJECT_0);
+    // Creates its queue when the test says so, the way a worker does.
+    HANDLE thread = StartThread(
+        [&turns] {
+            turns.Step();
+            MSG msg;
+            PeekMessageW(&msg, nullptr, WM_USER + 8, WM_USER + 8, PM_NOREMOVE);
+            turns.Step();
+            while (GetMessageW(&msg, nullptr, 0, 0) > 0 && msg.message != WM_USER + 8) {
+            }
+            return static_cast<DWORD>(msg.wParam);
+        },
+        &id);
+    ASSERT_TRUE(turns.Reached());
     SetLastError(0);
     EXPECT_FALSE(PostThreadMessageW(id, WM_USER + 8, 77, 0));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
 
     SetEvent(turns.proceed);
-    ASSERT_EQ(WaitForSingleObject(turns.reached, kGenerous), WAIT_OBJECT_0);
+    ASSERT_TRUE(turns.Reached());
     SetEvent(turns.proceed);
     EXPECT_TRUE(PostThreadMessageW(id, WM_USER + 8, 77, 0));
-    ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeThread(thread, &code);
-    EXPECT_EQ(code, 77u);
-    CloseHandle(thread);
+    EXPECT_EQ(Finish(thread), 77u);
 
     // Gone with its thread; never there for made-up ids.
     EXPECT_FALSE(PostThreadMessageW(id, WM_USER + 8, 1, 0));
@@ -114,42 +103,36 @@ TEST(Messages, PostThreadMessageNeedsTheTargetsQueue) {
     EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
 }
 
-// Refuses further messages once its queue holds what the test posted, then
-// returns the sum of the wParams it can still drain.
-DWORD WINAPI RefusingThread(void* parameter) {
-    auto* turns = static_cast<Turns*>(parameter);
-    MSG msg;
-    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    turns->Step(); // the test posts
-    zx::RefuseThreadMessages();
-    turns->Step(); // the test posts again, in vain
-    DWORD sum = 0;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        sum += static_cast<DWORD>(msg.wParam);
-    return sum;
-}
-
 TEST(Messages, AThreadThatRefusesMessagesKeepsWhatWasQueued) {
     Turns turns;
     DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, RefusingThread, &turns, 0, &id);
-    ASSERT_NE(thread, nullptr);
-    ASSERT_EQ(WaitForSingleObject(turns.reached, kGenerous), WAIT_OBJECT_0);
+    // Refuses further messages once its queue holds what the test posted, then
+    // returns the sum of the wParams it can still drain.
+    HANDLE thread = StartThread(
+        [&turns] {
+            MSG msg;
+            PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+            turns.Step(); // the test posts
+            zx::RefuseThreadMessages();
+            turns.Step(); // the test posts again, in vain
+            DWORD sum = 0;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                sum += static_cast<DWORD>(msg.wParam);
+            return sum;
+        },
+        &id);
+    ASSERT_TRUE(turns.Reached());
     EXPECT_TRUE(PostThreadMessageW(id, WM_USER + 8, 1, 0));
     EXPECT_TRUE(PostThreadMessageW(id, WM_USER + 9, 20, 0));
     SetEvent(turns.proceed);
-    ASSERT_EQ(WaitForSingleObject(turns.reached, kGenerous), WAIT_OBJECT_0);
+    ASSERT_TRUE(turns.Reached());
 
     // The poster learns at once that the record stays its own.
     SetLastError(0);
     EXPECT_FALSE(PostThreadMessageW(id, WM_USER + 8, 300, 0));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
     SetEvent(turns.proceed);
-    ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
-    DWORD sum = 0;
-    GetExitCodeThread(thread, &sum);
-    EXPECT_EQ(sum, 21u);
-    CloseHandle(thread);
+    EXPECT_EQ(Finish(thread), 21u);
 }
 
 TEST(Messages, PeekAndGetHonourFiltersAndQuit) {
@@ -340,9 +323,7 @@ TEST(Windows, HandlesOfDestroyedWindowsAreInvalid) {
 
 namespace {
 struct Remote {
-    HWND window = nullptr;
     HWND guiWindow = nullptr;
-    volatile LONG ready = 0;
     DWORD procThread = 0;
 };
 
@@ -359,39 +340,24 @@ LRESULT RemoteProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
     return SendMessageW(remote->guiWindow, WM_USER, wParam, 0) + 1;
 }
 
-DWORD WINAPI RemoteWindowThread(void* parameter) {
-    auto* remote = static_cast<Remote*>(parameter);
-    remote->window = zx::CreateWindowHandle(RemoteProc, remote);
-    InterlockedExchange(&remote->ready, 1);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
-        DispatchMessageW(&msg);
-    return 0;
-}
-
-struct Busy {
-    HWND window = nullptr;
-    volatile LONG ready = 0;
-    std::atomic<bool> release{false};
-    LRESULT result = -1;
-    DWORD error = 0;
-};
-
-DWORD WINAPI NeverPumps(void* parameter) {
-    auto* busy = static_cast<Busy*>(parameter);
-    busy->window = zx::CreateWindowHandle(GuiDoubler, nullptr);
-    InterlockedExchange(&busy->ready, 1);
-    while (!busy->release)
-        Sleep(1);
-    return 0;
-}
-
-DWORD WINAPI SendToBusy(void* parameter) {
-    auto* busy = static_cast<Busy*>(parameter);
-    SetLastError(0);
-    busy->result = SendMessageW(busy->window, WM_USER, 5, 0);
-    busy->error = GetLastError();
-    return 0;
+// Makes a window with `proc` and `context` on a new thread, then pumps until
+// WM_QUIT or spins until `release` is set; `window` is null again at the end.
+HANDLE StartOwner(WNDPROC proc, void* context, std::atomic<HWND>& window, bool pump,
+                  std::atomic<bool>* release = nullptr, DWORD* id = nullptr) {
+    HANDLE thread = StartThread(
+        [=, &window] {
+            window = zx::CreateWindowHandle(proc, context);
+            MSG msg;
+            while (pump && GetMessageW(&msg, nullptr, 0, 0) > 0)
+                DispatchMessageW(&msg);
+            while (release && !*release)
+                Sleep(1);
+            window = nullptr;
+            return DWORD{0};
+        },
+        id);
+    EXPECT_TRUE(WaitUntil([&] { return window.load() != nullptr; }));
+    return thread;
 }
 } // namespace
 
@@ -401,43 +367,40 @@ TEST(Messages, SendMessageRunsOnTheOwnersThread) {
     EXPECT_EQ(SendMessageW(remote.guiWindow, WM_USER, 21, 0), 42);
 
     DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, RemoteWindowThread, &remote, 0, &id);
-    ASSERT_TRUE(WaitUntil([&] { return Read(&remote.ready) == 1; }));
+    std::atomic<HWND> window{nullptr};
+    HANDLE thread = StartOwner(RemoteProc, &remote, window, true, nullptr, &id);
+    const HWND remoteWindow = window;
     // The owner calls back while this thread waits for its answer: the
     // waiting sender serves it instead of deadlocking.
-    EXPECT_EQ(SendMessageW(remote.window, WM_USER, 21, 0), 43);
+    EXPECT_EQ(SendMessageW(remoteWindow, WM_USER, 21, 0), 43);
     EXPECT_EQ(remote.procThread, id);
     for (WPARAM i = 0; i < 300; ++i)
-        ASSERT_EQ(SendMessageW(remote.window, WM_USER, i, 0), static_cast<LRESULT>(2 * i + 1));
+        ASSERT_EQ(SendMessageW(remoteWindow, WM_USER, i, 0), static_cast<LRESULT>(2 * i + 1));
     EXPECT_TRUE(PostThreadMessageW(id, WM_QUIT, 0, 0));
-    ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
-    CloseHandle(thread);
+    EXPECT_EQ(Finish(thread), 0u);
 
     // The owner is gone: the send fails at once.
     SetLastError(0);
-    EXPECT_EQ(SendMessageW(remote.window, WM_USER, 1, 0), 0);
+    EXPECT_EQ(SendMessageW(remoteWindow, WM_USER, 1, 0), 0);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
     DestroyWindow(remote.guiWindow);
 
-    // The owner goes while a sender waits for it: the sender gets 0.
-    Busy busy;
-    HANDLE owner = CreateThread(nullptr, 0, NeverPumps, &busy, 0, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return Read(&busy.ready) == 1; }));
-    HANDLE sender = CreateThread(nullptr, 0, SendToBusy, &busy, 0, nullptr);
+    // The owner, which never pumps, goes while a sender waits for it: the
+    // sender gets 0.
+    std::atomic<bool> release{false};
+    window = nullptr;
+    HANDLE owner = StartOwner(GuiDoubler, nullptr, window, false, &release);
+    HANDLE sender = StartThread([&window] {
+        SetLastError(0);
+        return SendMessageW(window, WM_USER, 5, 0) == 0 ? GetLastError() : DWORD{0};
+    });
     EXPECT_EQ(WaitForSingleObject(sender, 50), WAIT_TIMEOUT);
     EXPECT_TRUE(TerminateThread(owner, 0));
-    ASSERT_EQ(WaitForSingleObject(sender, kGenerous), WAIT_OBJECT_0);
-    EXPECT_EQ(busy.result, 0);
-    EXPECT_EQ(busy.error, static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
-    busy.release = true;
-    EXPECT_TRUE(WaitUntil([] {
-        for (void* entry : zx::LiveThreadEntryPoints())
-            if (entry == reinterpret_cast<void*>(&NeverPumps))
-                return false;
-        return true;
-    }));
-    CloseHandle(sender);
+    EXPECT_EQ(Finish(sender), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
     CloseHandle(owner);
+    // The abandoned thread still runs on this test's variables: let it end.
+    release = true;
+    EXPECT_TRUE(WaitUntil([&] { return window.load() == nullptr; }));
 }
 
 namespace {
@@ -463,26 +426,21 @@ LRESULT SequenceProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
     return 0;
 }
 
-struct Poster {
-    HWND window = nullptr;
-    DWORD guiThread = 0;
-    int count = 0;
-    int threadMessageEvery = 0; // 0: window messages only
-};
-
-DWORD WINAPI PostSequence(void* parameter) {
-    auto* poster = static_cast<Poster*>(parameter);
-    DWORD failures = 0;
-    for (int i = 0; i < poster->count; ++i) {
-        const auto value = static_cast<WPARAM>(i);
-        const bool threadMessage =
-            poster->threadMessageEvery && i % poster->threadMessageEvery == 3;
-        const BOOL ok = threadMessage ? PostThreadMessageW(poster->guiThread, WM_APP, value, 0)
-                                      : PostMessageW(poster->window, WM_USER, value, 0);
-        if (!ok)
-            ++failures;
-    }
-    return failures;
+// Posts 0, 1, ... count - 1 from a new thread to `window`, every
+// `threadMessageEvery`th (if any) as a thread message to this thread instead;
+// the thread's result is the number of failed posts.
+HANDLE StartPosting(HWND window, int count, int threadMessageEvery) {
+    return StartThread([window, count, threadMessageEvery, gui = GetCurrentThreadId()] {
+        DWORD failures = 0;
+        for (int i = 0; i < count; ++i) {
+            const auto value = static_cast<WPARAM>(i);
+            const bool threadMessage = threadMessageEvery && i % threadMessageEvery == 3;
+            if (!(threadMessage ? PostThreadMessageW(gui, WM_APP, value, 0)
+                                : PostMessageW(window, WM_USER, value, 0)))
+                ++failures;
+        }
+        return failures;
+    });
 }
 
 // Counts the application-defined events the Qt loop delivers.
@@ -497,14 +455,6 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 };
-
-DWORD FinishPoster(HANDLE thread) {
-    EXPECT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
-    DWORD failures = 1;
-    GetExitCodeThread(thread, &failures);
-    CloseHandle(thread);
-    return failures;
-}
 } // namespace
 
 // The user-interface thread receives a worker's messages through the Qt event
@@ -516,12 +466,10 @@ TEST(GuiQueue, HundredThousandMessagesThroughTheQtLoop) {
     sequence.target = kCount;
     HWND window = zx::CreateWindowHandle(SequenceProc, &sequence);
     ASSERT_NE(window, nullptr);
-    Poster poster{window, GetCurrentThreadId(), kCount, 0};
 
     // Posted while the loop does not run: the queue fills up behind a single
     // pending wake-up.
-    HANDLE thread = CreateThread(nullptr, 0, PostSequence, &poster, 0, nullptr);
-    EXPECT_EQ(FinishPoster(thread), 0u);
+    EXPECT_EQ(Finish(StartPosting(window, kCount, 0)), 0u);
     UserEventCounter counter;
     QCoreApplication::instance()->installEventFilter(&counter);
     QEventLoop loop;
@@ -583,8 +531,7 @@ TEST(GuiQueue, NestedAndExplicitPumpsKeepTheOrder) {
         return true;
     });
     HWND window = zx::CreateWindowHandle(NestingProc, nullptr);
-    Poster poster{window, GetCurrentThreadId(), kCount, 7};
-    HANDLE thread = CreateThread(nullptr, 0, PostSequence, &poster, 0, nullptr);
+    HANDLE thread = StartPosting(window, kCount, 7);
 
     const DWORD start = GetTickCount();
     for (int round = 0; sequence.received < kCount && GetTickCount() - start < kGenerous; ++round) {
@@ -596,7 +543,7 @@ TEST(GuiQueue, NestedAndExplicitPumpsKeepTheOrder) {
                 Route(msg);
         }
     }
-    EXPECT_EQ(FinishPoster(thread), 0u);
+    EXPECT_EQ(Finish(thread), 0u);
     zx::SetThreadMessageHook(nullptr);
     EXPECT_EQ(sequence.received, kCount);
     EXPECT_EQ(sequence.outOfOrder, 0);
@@ -634,17 +581,14 @@ TEST(GuiQueue, ThreadMessagesGoToTheHookOrAreDropped) {
 TEST(GuiQueue, BlockingGetMessageWakesForPosts) {
     Recorder recorder;
     HWND window = zx::CreateWindowHandle(RecordingProc, &recorder);
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](void* parameter) -> DWORD {
-            Sleep(20);
-            return PostMessageW(static_cast<HWND>(parameter), WM_USER + 7, 1, 0) ? 0 : 1;
-        },
-        window, 0, nullptr);
+    HANDLE thread = StartThread([window] {
+        Sleep(20);
+        return PostMessageW(window, WM_USER + 7, 1, 0) ? 0u : 1u;
+    });
     MSG msg;
     ASSERT_EQ(GetMessageW(&msg, window, 0, 0), 1);
     EXPECT_EQ(msg.message, WM_USER + 7);
-    EXPECT_EQ(FinishPoster(thread), 0u);
+    EXPECT_EQ(Finish(thread), 0u);
     DestroyWindow(window);
 }
 
@@ -783,19 +727,6 @@ TEST(Timers, WorkerThreadTimersWithGetMessage) {
     });
 }
 
-namespace {
-struct DelayedPost {
-    DWORD target = 0;
-    HANDLE waiting = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-};
-DWORD WINAPI PostWhenWaiting(void* parameter) {
-    auto* post = static_cast<DelayedPost*>(parameter);
-    WaitForSingleObject(post->waiting, INFINITE);
-    Sleep(20);
-    return PostThreadMessageW(post->target, WM_USER + 3, 0, 0) ? 0 : 1;
-}
-} // namespace
-
 // MsgWaitForMultipleObjects wakes for its objects or for input of its wake
 // mask that arrived since the thread last looked at its queue.
 TEST(Messages, MsgWaitForMultipleObjects) {
@@ -832,17 +763,15 @@ TEST(Messages, MsgWaitForMultipleObjects) {
         const UINT_PTR timer = SetTimer(nullptr, 0, 30, nullptr);
         EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, kGenerous, QS_TIMER), WAIT_OBJECT_0);
         KillTimer(nullptr, timer);
-        DelayedPost post;
-        post.target = GetCurrentThreadId();
-        HANDLE poster = CreateThread(nullptr, 0, PostWhenWaiting, &post, 0, nullptr);
-        SetEvent(post.waiting);
+        HANDLE poster = StartThread([target = GetCurrentThreadId()] {
+            Sleep(20);
+            return PostThreadMessageW(target, WM_USER + 3, 0, 0) ? 0u : 1u;
+        });
         EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, kGenerous, QS_POSTMESSAGE),
                   WAIT_OBJECT_0 + 1);
         EXPECT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
         EXPECT_EQ(msg.message, WM_USER + 3u);
-        EXPECT_EQ(WaitForSingleObject(poster, kGenerous), WAIT_OBJECT_0);
-        CloseHandle(poster);
-        CloseHandle(post.waiting);
+        EXPECT_EQ(Finish(poster), 0u);
 
         // One handle fewer than WaitForMultipleObjects takes.
         std::vector<HANDLE> many(MAXIMUM_WAIT_OBJECTS, event);

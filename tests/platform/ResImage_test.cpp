@@ -1,3 +1,4 @@
+#include "fuzz/ResWriter.h"
 #include "platform/ResImage.h"
 #include "support/OwnResources.h"
 
@@ -30,40 +31,13 @@ ResId id(LPCWSTR winId) {
     return out.value_or(ResId());
 }
 
-// Builds .res images byte by byte for the damaged cases.
-struct ResBuilder {
-    std::vector<BYTE> bytes;
-
-    void put16(WORD v) {
-        bytes.push_back(static_cast<BYTE>(v));
-        bytes.push_back(static_cast<BYTE>(v >> 8));
-    }
-    void put32(DWORD v) {
-        put16(static_cast<WORD>(v));
-        put16(static_cast<WORD>(v >> 16));
-    }
-    void pad() {
-        while (bytes.size() % 4)
-            bytes.push_back(0);
-    }
-    void emptyEntry() { entry(0, 0, {}); }
-    // An entry with ordinal type and name.
-    void entry(WORD type, WORD name, std::vector<BYTE> data, WORD lang = 0x409) {
-        put32(static_cast<DWORD>(data.size()));
-        put32(32);
-        put16(0xFFFF);
-        put16(type);
-        put16(0xFFFF);
-        put16(name);
-        put32(0);
-        put16(0x1030);
-        put16(lang);
-        put32(0);
-        put32(0);
-        bytes.insert(bytes.end(), data.begin(), data.end());
-        pad();
-    }
-};
+// An entry of `type` and `name`, for images built by ResWriter.
+zx::ResEntry Entry(ResId type, ResId name) {
+    zx::ResEntry e;
+    e.type = type;
+    e.name = name;
+    return e;
+}
 
 } // namespace
 
@@ -162,58 +136,47 @@ TEST(ResImageTest, DamagedHeadersMakeTheWholeImageEmpty) {
             b[at + static_cast<size_t>(i)] = static_cast<BYTE>(v >> (8 * i));
     };
 
-    ResBuilder good;
-    good.emptyEntry();
-    good.entry(10, 1, {'a', 'b', 'c'});
-    good.entry(10, 2, {'d'});
-    ASSERT_EQ(check(good.bytes), 2);
+    zx::fuzz::ResWriter writer;
+    const std::vector<BYTE> abc{'a', 'b', 'c'}, d{'d'};
+    writer.add(Entry(ResId(10), ResId(1)), abc);
+    writer.add(Entry(ResId(10), ResId(2)), d);
+    const std::vector<BYTE>& good = writer.bytes();
+    ASSERT_EQ(check(good), 2);
 
-    ResBuilder noLeader;
-    noLeader.entry(10, 1, {'a'});
-    EXPECT_EQ(check(noLeader.bytes), -1);
+    EXPECT_EQ(check(std::vector<BYTE>(good.begin() + 32, good.end())), -1); // no empty leader
     EXPECT_EQ(check({}), -1);
 
     for (DWORD dataSize : {5u, 6u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
-        auto b = good.bytes;
+        auto b = good;
         setDword(b, 32 + 36, dataSize); // the last entry's data runs past the end
         EXPECT_EQ(check(b), -1) << dataSize;
     }
     for (DWORD headerSize : {0u, 8u, 28u, 30u, 34u, 0x1000u, 0xFFFFFFF0u}) {
-        auto b = good.bytes;
+        auto b = good;
         setDword(b, 32 + 4, headerSize);
         EXPECT_EQ(check(b), -1) << headerSize;
     }
 
     // A type name whose terminator lies beyond the header size.
-    ResBuilder unterminated;
-    unterminated.emptyEntry();
-    unterminated.put32(0);
-    unterminated.put32(32);
+    std::vector<BYTE> unterminated(good.begin(), good.begin() + 32);
+    unterminated.insert(unterminated.end(), {0, 0, 0, 0, 32, 0, 0, 0});
     for (int i = 0; i < 12; ++i)
-        unterminated.put16(L'A');
-    unterminated.put32(0);
-    EXPECT_EQ(check(unterminated.bytes), -1);
+        unterminated.insert(unterminated.end(), {'A', 0});
+    unterminated.insert(unterminated.end(), 4, 0);
+    EXPECT_EQ(check(unterminated), -1);
 
     // An empty type name (0x0000) is not a name.
-    auto empty = good.bytes;
+    auto empty = good;
     empty[32 + 8] = 0;
     empty[32 + 9] = 0;
     EXPECT_EQ(check(empty), -1);
 
     // Named type and name, header padded to a DWORD: found case-insensitively.
-    ResBuilder named;
-    named.emptyEntry();
-    named.put32(2);
-    named.put32(8 + 4 + 6 + 2 + 16); // "AB\0" + "CD\0" padded to 12 bytes
-    for (WORD c : {WORD{'A'}, WORD{'B'}, WORD{0}, WORD{'C'}, WORD{'D'}, WORD{0}})
-        named.put16(c);
-    named.pad();
-    for (int i = 0; i < 4; ++i)
-        named.put32(0);
-    named.put16(0x7A7A);
-    named.pad();
-    const ResImage res(named.bytes);
-    EXPECT_EQ(text(res.find(id(L"ab"), id(L"cd"))), "zz");
+    zx::fuzz::ResWriter named;
+    const std::vector<BYTE> zz{'z', 'z'};
+    named.add(Entry(ResId::named(L"ABC"), ResId::named(L"DE")), zz);
+    const ResImage res(named.bytes());
+    EXPECT_EQ(text(res.find(id(L"abc"), id(L"de"))), "zz");
 
     // The blob around an image must hold the size it claims.
     std::vector<BYTE> blob{4, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3};

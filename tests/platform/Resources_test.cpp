@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -36,26 +37,17 @@ std::wstring nameOf(HMODULE module) {
 }
 
 // Loads a plug-in for the length of a test.
-class Loaded {
-public:
-    explicit Loaded(const char* fixture)
-        : m_module(LoadLibraryW(zxtest::FixtureFileW("resources", fixture).c_str())) {}
-    ~Loaded() {
-        if (m_module)
-            FreeLibrary(m_module);
-    }
-    HMODULE get() const { return m_module; }
-
-private:
-    HMODULE m_module;
-};
+using Loaded = std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&FreeLibrary)>;
+Loaded Load(const char* fixture) {
+    return {LoadLibraryW(zxtest::FixtureFileW("resources", fixture).c_str()), &FreeLibrary};
+}
 
 } // namespace
 
 // The kinds of resources an application plug-in carries, looked up the way
 // the library does: "#id" names, named types in any case, integer ids.
 TEST(Resources, FindsEveryKindOfPluginResource) {
-    Loaded plugin("fixture_resources.cap");
+    const Loaded plugin = Load("fixture_resources.cap");
     HMODULE module = plugin.get();
     ASSERT_NE(module, nullptr) << zx::LastLoadErrorText();
 
@@ -99,7 +91,8 @@ TEST(Resources, FindsEveryKindOfPluginResource) {
     // Addresses that are no resource's.
     const auto* inside = reinterpret_cast<const char*>(text) + 1;
     EXPECT_EQ(LoadResource(module, reinterpret_cast<HRSRC>(const_cast<char*>(inside))), nullptr);
-    EXPECT_EQ(SizeofResource(module, reinterpret_cast<HRSRC>(&plugin)), 0u);
+    int notAResource = 0;
+    EXPECT_EQ(SizeofResource(module, reinterpret_cast<HRSRC>(&notAResource)), 0u);
     EXPECT_EQ(LoadResource(module, nullptr), nullptr);
     EXPECT_EQ(LockResource(nullptr), nullptr);
 }
@@ -107,7 +100,7 @@ TEST(Resources, FindsEveryKindOfPluginResource) {
 // The resource bytes read from the file on disk are the ones in the loaded
 // image.
 TEST(Resources, FileAndLoadedImageAgree) {
-    Loaded plugin("fixture_resources.cap");
+    const Loaded plugin = Load("fixture_resources.cap");
     ASSERT_NE(plugin.get(), nullptr);
     const auto fromFile =
         zx::ReadElfResources(zxtest::FixtureFile("resources", "fixture_resources.cap"));
@@ -121,7 +114,7 @@ TEST(Resources, FileAndLoadedImageAgree) {
 // LoadStringW copies what fits and terminates it; with a zero length it hands
 // out a read-only pointer to the whole string.
 TEST(Resources, LoadStringFollowsWindowsRules) {
-    Loaded plugin("fixture_resources.cap");
+    const Loaded plugin = Load("fixture_resources.cap");
     HMODULE module = plugin.get();
     ASSERT_NE(module, nullptr);
 
@@ -152,45 +145,21 @@ TEST(Resources, LoadStringFollowsWindowsRules) {
 }
 
 // A plug-in without resources finds none, although dlsym would hand it the
-// resources of the library it links.
-TEST(Resources, ModuleWithoutResourcesFindsNone) {
-    Loaded plugin("fixture_nores.ctc");
+// resources of the library it links. That library's script is kept as Visual
+// Studio writes one (UTF-16, afxres.h, a code-page pragma, designer blocks,
+// backslashes in file names): its texts arrive intact and its dialog is whole.
+TEST(Resources, ModuleWithoutResourcesFindsNoneOfItsLibrarys) {
+    const Loaded plugin = Load("fixture_nores.ctc");
     ASSERT_NE(plugin.get(), nullptr) << zx::LastLoadErrorText();
     HMODULE library = GetModuleHandleW(L"libfixture_reslib.so");
     ASSERT_NE(library, nullptr);
-    EXPECT_NE(FindResourceW(library, MAKEINTRESOURCEW(IDR_RESLIB_TEXT), L"TEXT"), nullptr);
-    wchar_t buffer[64];
-    EXPECT_EQ(LoadStringW(library, IDS_RESLIB_STRING, buffer, 64), 19);
-
-    SetLastError(0);
-    EXPECT_EQ(FindResourceW(plugin.get(), MAKEINTRESOURCEW(IDR_RESLIB_TEXT), L"TEXT"), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_RESOURCE_DATA_NOT_FOUND);
-    EXPECT_EQ(LoadStringW(plugin.get(), IDS_RESLIB_STRING, buffer, 64), 0);
-    EXPECT_TRUE(zx::LoadedResourceBlob(plugin.get()).empty());
-
-    // A blob whose size overruns it is no resources either.
-    Loaded damaged("fixture_badres.cap");
-    ASSERT_NE(damaged.get(), nullptr) << zx::LastLoadErrorText();
-    EXPECT_TRUE(zx::LoadedResourceBlob(damaged.get()).empty());
-    EXPECT_EQ(FindResourceW(damaged.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16)), nullptr);
-}
-
-// The dependency library's script is kept as Visual Studio writes one (UTF-16,
-// afxres.h, a code-page pragma, designer blocks, backslashes in file names):
-// its texts arrive intact and its dialog is whole.
-TEST(Resources, VisualStudioScriptsCompileAsWritten) {
-    Loaded plugin("fixture_nores.ctc");
-    ASSERT_NE(plugin.get(), nullptr) << zx::LastLoadErrorText();
-    HMODULE library = GetModuleHandleW(L"libfixture_reslib.so");
-    ASSERT_NE(library, nullptr);
-
     HRSRC text = FindResourceW(library, MAKEINTRESOURCEW(IDR_RESLIB_TEXT), L"TEXT");
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(bytesOf(library, text), "This text lives in the dependency library.");
     wchar_t buffer[64];
+    EXPECT_EQ(LoadStringW(library, IDS_RESLIB_STRING, buffer, 64), 19);
     ASSERT_GT(LoadStringW(library, IDS_RESLIB_ACCENTED, buffer, 64), 0);
     EXPECT_STREQ(buffer, L"Caf\u00e9, 5 \u20ac \\ C:\\temp"); // strings keep their backslashes
-
     const auto dialog = zx::ParseDialogTemplate(
         zx::ResourceBytes(library, MAKEINTRESOURCEW(IDD_RESLIB), RT_DIALOG));
     ASSERT_TRUE(dialog.has_value());
@@ -201,6 +170,18 @@ TEST(Resources, VisualStudioScriptsCompileAsWritten) {
     EXPECT_EQ(dialog->items[0].title.text, L"Prix : 5 \u20ac");
     EXPECT_EQ(dialog->items[1].id, DWORD{IDC_RESLIB_EDIT});
     EXPECT_TRUE(dialog->items[2].isClass(L"Static"));
+
+    SetLastError(0);
+    EXPECT_EQ(FindResourceW(plugin.get(), MAKEINTRESOURCEW(IDR_RESLIB_TEXT), L"TEXT"), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_RESOURCE_DATA_NOT_FOUND);
+    EXPECT_EQ(LoadStringW(plugin.get(), IDS_RESLIB_STRING, buffer, 64), 0);
+    EXPECT_TRUE(zx::LoadedResourceBlob(plugin.get()).empty());
+
+    // A blob whose size overruns it is no resources either.
+    const Loaded damaged = Load("fixture_badres.cap");
+    ASSERT_NE(damaged.get(), nullptr) << zx::LastLoadErrorText();
+    EXPECT_TRUE(zx::LoadedResourceBlob(damaged.get()).empty());
+    EXPECT_EQ(FindResourceW(damaged.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16)), nullptr);
 }
 
 // A null module means the executable, which carries resources of its own.
@@ -229,7 +210,7 @@ TEST(Resources, UnloadedModuleHasNoResources) {
     wchar_t buffer[8];
     EXPECT_EQ(LoadStringW(module, IDS_FIXTURE_GREETING, buffer, 8), 0);
 
-    Loaded again("fixture_resources.cap");
+    const Loaded again = Load("fixture_resources.cap");
     ASSERT_EQ(again.get(), module);
     HRSRC text = FindResourceW(module, L"#100", L"TEXT");
     ASSERT_NE(text, nullptr);
@@ -245,7 +226,7 @@ TEST(Resources, ResourceModuleDefaultsToTheLibrary) {
     EXPECT_EQ(nameOf(AfxGetInstanceHandle()), L"libzarvexapp.so");
     EXPECT_EQ(AfxGetResourceHandle(), library);
 
-    Loaded plugin("fixture_resources.cap");
+    const Loaded plugin = Load("fixture_resources.cap");
     AfxSetResourceHandle(plugin.get());
     EXPECT_EQ(AfxGetResourceHandle(), plugin.get());
     EXPECT_EQ(AfxGetInstanceHandle(), library);

@@ -17,8 +17,10 @@
 
 namespace {
 
+using zxtest::Finish;
 using zxtest::kGenerous;
 using zxtest::Read;
+using zxtest::StartThread;
 using zxtest::WaitUntil;
 
 DWORD WINAPI ReturnParameter(void* parameter) {
@@ -111,105 +113,70 @@ TEST(Threads, CreateSuspendedRunsOnlyAfterResume) {
     CloseHandle(thread);
 }
 
-namespace {
-
-// The communications worker's start-up: store the verdict, optionally hold on
-// until the other side has already resumed, then suspend itself.
-struct Worker {
-    volatile LONG flags = 0;
-    volatile LONG resumed = 0;
-    HANDLE beforeSuspend = nullptr; // when set, waited for before suspending
-    HANDLE beforeSecondSuspend = nullptr;
-    DWORD firstSuspend = 99;
-};
-
-DWORD WINAPI SuspendingWorker(void* parameter) {
-    auto* worker = static_cast<Worker*>(parameter);
-    InterlockedExchange(&worker->flags, 3);
-    if (worker->beforeSuspend)
-        WaitForSingleObject(worker->beforeSuspend, INFINITE);
-    worker->firstSuspend = SuspendThread(GetCurrentThread());
-    InterlockedExchange(&worker->resumed, 1);
-    if (worker->beforeSecondSuspend) {
-        WaitForSingleObject(worker->beforeSecondSuspend, INFINITE);
-        SuspendThread(GetCurrentThread());
-        InterlockedExchange(&worker->resumed, 2);
-    }
-    return 0;
-}
-
-} // namespace
-
+// The communications worker's start-up: report that it runs, optionally
+// hold on until the other side has already resumed, then suspend itself;
+// the result is what the suspension answered.
 TEST(Threads, SelfSuspendAndResume) {
+    volatile LONG stage = 0;
+    HANDLE beforeSuspend = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const auto worker = [&stage](HANDLE gate, HANDLE secondGate) {
+        return [&stage, gate, secondGate] {
+            InterlockedExchange(&stage, 1);
+            WaitForSingleObject(gate, INFINITE);
+            const DWORD first = SuspendThread(GetCurrentThread());
+            InterlockedExchange(&stage, 2);
+            if (secondGate) {
+                WaitForSingleObject(secondGate, INFINITE);
+                SuspendThread(GetCurrentThread());
+                InterlockedExchange(&stage, 3);
+            }
+            return first;
+        };
+    };
     // The resume arrives before the worker suspended itself: it must not be
     // lost, and it is used up by that one suspension only.
-    {
-        Worker worker;
-        worker.beforeSuspend = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        worker.beforeSecondSuspend = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        HANDLE thread = CreateThread(nullptr, 0, SuspendingWorker, &worker, 0, nullptr);
-        ASSERT_NE(thread, nullptr);
-        ASSERT_TRUE(WaitUntil([&] { return Read(&worker.flags) == 3; }));
-        EXPECT_EQ(ResumeThread(thread), 0u);
-        SetEvent(worker.beforeSuspend);
-        ASSERT_TRUE(WaitUntil([&] { return Read(&worker.resumed) == 1; }));
-        EXPECT_EQ(worker.firstSuspend, 0u);
+    HANDLE beforeSecond = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = StartThread(worker(beforeSuspend, beforeSecond));
+    ASSERT_TRUE(WaitUntil([&] { return Read(&stage) == 1; }));
+    EXPECT_EQ(ResumeThread(thread), 0u);
+    SetEvent(beforeSuspend);
+    ASSERT_TRUE(WaitUntil([&] { return Read(&stage) == 2; }));
+    SetEvent(beforeSecond);
+    // Nobody resumed it this time: it stays suspended.
+    EXPECT_EQ(WaitForSingleObject(thread, 100), WAIT_TIMEOUT);
+    EXPECT_EQ(Read(&stage), 2);
+    EXPECT_LE(ResumeThread(thread), 1u);
+    EXPECT_EQ(Finish(thread), 0u);
+    EXPECT_EQ(Read(&stage), 3);
+    CloseHandle(beforeSecond);
 
-        SetEvent(worker.beforeSecondSuspend);
-        // Nobody resumed it this time: it stays suspended.
-        EXPECT_EQ(WaitForSingleObject(thread, 100), WAIT_TIMEOUT);
-        EXPECT_EQ(Read(&worker.resumed), 1);
-        EXPECT_LE(ResumeThread(thread), 1u);
-        ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
-        EXPECT_EQ(Read(&worker.resumed), 2);
-        CloseHandle(thread);
-        CloseHandle(worker.beforeSuspend);
-        CloseHandle(worker.beforeSecondSuspend);
-    }
     // The ordinary order, and the race between the two, many times over: every
     // worker must come back, whichever side wins.
     for (int i = 0; i < 200; ++i) {
-        Worker worker;
-        HANDLE thread = CreateThread(nullptr, 0, SuspendingWorker, &worker, 0, nullptr);
-        ASSERT_NE(thread, nullptr);
-        ASSERT_TRUE(WaitUntil([&] { return Read(&worker.flags) == 3; }));
+        stage = 0;
+        thread = StartThread(worker(beforeSuspend, nullptr));
+        ASSERT_TRUE(WaitUntil([&] { return Read(&stage) >= 1; }));
         if (i % 50 == 0)
             Sleep(20); // let the worker suspend first, now and then
-        const DWORD previous = ResumeThread(thread);
-        EXPECT_LE(previous, 1u);
-        ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0) << "iteration " << i;
-        EXPECT_EQ(worker.firstSuspend, 0u);
-        CloseHandle(thread);
+        EXPECT_LE(ResumeThread(thread), 1u);
+        ASSERT_EQ(Finish(thread), 0u) << "iteration " << i;
     }
+    CloseHandle(beforeSuspend);
 }
-
-namespace {
-HANDLE g_otherThreadsHandle = nullptr;
-DWORD g_suspendOther = 0;
-DWORD g_suspendOtherError = 0;
-DWORD WINAPI SuspendSomeoneElse(void*) {
-    g_suspendOther = SuspendThread(g_otherThreadsHandle);
-    g_suspendOtherError = GetLastError();
-    return 0;
-}
-} // namespace
 
 TEST(Threads, SuspendingAnotherThreadIsRefused) {
     Gate gate;
     HANDLE target = CreateThread(nullptr, 0, WaitForGate, &gate, 0, nullptr);
     ASSERT_NE(target, nullptr);
-    g_otherThreadsHandle = target;
-    HANDLE thread = CreateThread(nullptr, 0, SuspendSomeoneElse, nullptr, 0, nullptr);
-    ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
-    EXPECT_EQ(g_suspendOther, static_cast<DWORD>(-1));
-    EXPECT_EQ(g_suspendOtherError, static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+    EXPECT_EQ(Finish(StartThread([target] {
+                  return SuspendThread(target) == static_cast<DWORD>(-1) ? GetLastError() : 0u;
+              })),
+              static_cast<DWORD>(ERROR_NOT_SUPPORTED));
     // Nor can a thread not made by CreateThread suspend itself: nothing
     // could ever resume it.
     EXPECT_EQ(SuspendThread(GetCurrentThread()), static_cast<DWORD>(-1));
     SetEvent(gate.release);
-    EXPECT_EQ(WaitForSingleObject(target, kGenerous), WAIT_OBJECT_0);
-    CloseHandle(thread);
-    CloseHandle(target);
+    EXPECT_EQ(Finish(target), 42u);
 }
 
 namespace {
@@ -285,31 +252,22 @@ namespace {
 struct EventWaiters {
     HANDLE event = nullptr;
     volatile LONG passed = 0;
-};
-DWORD WINAPI WaitOnce(void* parameter) {
-    auto* waiters = static_cast<EventWaiters*>(parameter);
-    if (WaitForSingleObject(waiters->event, INFINITE) != WAIT_OBJECT_0)
-        return 1;
-    InterlockedIncrement(&waiters->passed);
-    return 0;
-}
-
-std::vector<HANDLE> StartWaiters(EventWaiters& waiters, int count) {
     std::vector<HANDLE> threads;
-    for (int i = 0; i < count; ++i)
-        threads.push_back(CreateThread(nullptr, 0, WaitOnce, &waiters, 0, nullptr));
-    return threads;
-}
 
-void JoinAll(std::vector<HANDLE>& threads) {
-    for (HANDLE thread : threads) {
-        EXPECT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
-        DWORD code = 1;
-        GetExitCodeThread(thread, &code);
-        EXPECT_EQ(code, 0u);
-        CloseHandle(thread);
+    void Start(int count) {
+        for (int i = 0; i < count; ++i)
+            threads.push_back(StartThread([this] {
+                if (WaitForSingleObject(event, INFINITE) != WAIT_OBJECT_0)
+                    return 1u;
+                InterlockedIncrement(&passed);
+                return 0u;
+            }));
     }
-}
+    void JoinAll() {
+        for (HANDLE thread : threads)
+            EXPECT_EQ(Finish(thread), 0u);
+    }
+};
 } // namespace
 
 TEST(Sync, AutoResetReleasesOneWaiterPerSignal) {
@@ -317,7 +275,7 @@ TEST(Sync, AutoResetReleasesOneWaiterPerSignal) {
     waiters.event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     ASSERT_NE(waiters.event, nullptr);
     EXPECT_EQ(WaitForSingleObject(waiters.event, 30), WAIT_TIMEOUT);
-    auto threads = StartWaiters(waiters, 4);
+    waiters.Start(4);
     for (LONG round = 1; round <= 4; ++round) {
         EXPECT_TRUE(SetEvent(waiters.event));
         ASSERT_TRUE(WaitUntil([&] { return Read(&waiters.passed) >= round; }));
@@ -325,7 +283,7 @@ TEST(Sync, AutoResetReleasesOneWaiterPerSignal) {
         EXPECT_EQ(WaitForSingleObject(waiters.event, 0), WAIT_TIMEOUT);
         EXPECT_EQ(Read(&waiters.passed), round);
     }
-    JoinAll(threads);
+    waiters.JoinAll();
 
     // Signalled initially: one wait passes, the next times out.
     HANDLE initially = CreateEventW(nullptr, FALSE, TRUE, nullptr);
@@ -343,10 +301,10 @@ TEST(Sync, AutoResetReleasesOneWaiterPerSignal) {
 TEST(Sync, ManualResetReleasesEveryWaiterUntilReset) {
     EventWaiters waiters;
     waiters.event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    auto threads = StartWaiters(waiters, 4);
+    waiters.Start(4);
     EXPECT_EQ(WaitForSingleObject(waiters.event, 20), WAIT_TIMEOUT);
     EXPECT_TRUE(SetEvent(waiters.event));
-    JoinAll(threads);
+    waiters.JoinAll();
     EXPECT_EQ(Read(&waiters.passed), 4);
     EXPECT_EQ(WaitForSingleObject(waiters.event, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(waiters.event, 0), WAIT_OBJECT_0);
@@ -450,15 +408,6 @@ TEST(Sync, NamedEventsAreOneObject) {
     EXPECT_EQ(OpenEventW(SYNCHRONIZE, FALSE, nullptr), nullptr);
 }
 
-namespace {
-DWORD WINAPI SetAfterGate(void* parameter) {
-    auto* events = static_cast<HANDLE*>(parameter);
-    WaitForSingleObject(events[0], INFINITE);
-    SetEvent(events[1]);
-    return 7;
-}
-} // namespace
-
 // Wait-any answers the lowest signalled index and takes only that signal;
 // wait-all takes every signal at once, or none.
 TEST(Sync, WaitForMultipleObjects) {
@@ -485,7 +434,10 @@ TEST(Sync, WaitForMultipleObjects) {
     // Across threads: the wait sleeps until a thread ends and sets an event.
     HANDLE gateAndDone[] = {CreateEventW(nullptr, TRUE, FALSE, nullptr),
                             CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-    HANDLE thread = CreateThread(nullptr, 0, SetAfterGate, gateAndDone, 0, nullptr);
+    HANDLE thread = StartThread([&gateAndDone] {
+        WaitForSingleObject(gateAndDone[0], INFINITE);
+        return SetEvent(gateAndDone[1]) ? 0u : 1u;
+    });
     const HANDLE threadAndDone[] = {thread, gateAndDone[1]};
     EXPECT_EQ(WaitForMultipleObjects(2, threadAndDone, TRUE, 30), WAIT_TIMEOUT);
     SetEvent(gateAndDone[0]);
@@ -524,39 +476,29 @@ TEST(Sync, WaitForMultipleObjects) {
     CloseHandle(manual);
 }
 
-namespace {
-struct Shared {
+TEST(Sync, CriticalSectionAndInterlocked) {
     CCriticalSection lock;
     long long plain = 0;
     volatile LONG counter = 0;
-};
-DWORD WINAPI Hammer(void* parameter) {
-    auto* shared = static_cast<Shared*>(parameter);
-    for (int i = 0; i < 20000; ++i) {
-        shared->lock.Lock();
-        shared->lock.Lock(); // recursive, as on Windows
-        ++shared->plain;
-        shared->lock.Unlock();
-        shared->lock.Unlock();
-        InterlockedIncrement(&shared->counter);
-    }
-    return 0;
-}
-} // namespace
-
-TEST(Sync, CriticalSectionAndInterlocked) {
-    Shared shared;
     std::vector<HANDLE> threads;
     for (int i = 0; i < 4; ++i)
-        threads.push_back(CreateThread(nullptr, 0, Hammer, &shared, 0, nullptr));
-    for (HANDLE thread : threads) {
-        EXPECT_EQ(WaitForSingleObject(thread, kGenerous * 4), WAIT_OBJECT_0);
-        CloseHandle(thread);
-    }
-    EXPECT_EQ(shared.plain, 80000);
-    EXPECT_EQ(shared.counter, 80000);
+        threads.push_back(StartThread([&] {
+            for (int k = 0; k < 20000; ++k) {
+                lock.Lock();
+                lock.Lock(); // recursive, as on Windows
+                ++plain;
+                lock.Unlock();
+                lock.Unlock();
+                InterlockedIncrement(&counter);
+            }
+            return 0u;
+        }));
+    for (HANDLE thread : threads)
+        EXPECT_EQ(Finish(thread), 0u);
+    EXPECT_EQ(plain, 80000);
+    EXPECT_EQ(counter, 80000);
     // Unlocking what one does not hold is refused, not undefined.
-    EXPECT_FALSE(shared.lock.Unlock());
+    EXPECT_FALSE(lock.Unlock());
 
     volatile LONG value = 10;
     EXPECT_EQ(InterlockedExchange(&value, 20), 10);
@@ -575,19 +517,11 @@ TEST(Sync, CriticalSectionAndInterlocked) {
     EnterCriticalSection(&section);
     EXPECT_TRUE(TryEnterCriticalSection(&section));
     // Another thread can neither enter nor release it.
-    HANDLE other = CreateThread(
-        nullptr, 0,
-        [](void* parameter) -> DWORD {
-            auto* held = static_cast<CRITICAL_SECTION*>(parameter);
-            return (TryEnterCriticalSection(held) ? 1u : 0u) |
-                   (LeaveCriticalSection(held) ? 2u : 0u);
-        },
-        &section, 0, nullptr);
-    ASSERT_EQ(WaitForSingleObject(other, kGenerous), WAIT_OBJECT_0);
-    DWORD code = 99;
-    GetExitCodeThread(other, &code);
-    EXPECT_EQ(code, 0u);
-    CloseHandle(other);
+    EXPECT_EQ(Finish(StartThread([&section] {
+                  return (TryEnterCriticalSection(&section) ? 1u : 0u) |
+                         (LeaveCriticalSection(&section) ? 2u : 0u);
+              })),
+              0u);
     EXPECT_TRUE(LeaveCriticalSection(&section));
     EXPECT_TRUE(LeaveCriticalSection(&section));
     EXPECT_FALSE(LeaveCriticalSection(&section));

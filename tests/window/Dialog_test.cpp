@@ -388,12 +388,8 @@ TEST(Dialog, ColoursPaintingAndCursorGoThroughTheMessageMap) {
     ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
     dlg.ShowWindow(SW_SHOW);
     // Every control that asks, and the dialog itself.
-    EXPECT_NE(std::find(dlg.m_kinds.begin(), dlg.m_kinds.end(), UINT{CTLCOLOR_STATIC}),
-              dlg.m_kinds.end());
-    EXPECT_NE(std::find(dlg.m_kinds.begin(), dlg.m_kinds.end(), UINT{CTLCOLOR_DLG}),
-              dlg.m_kinds.end());
-    EXPECT_NE(std::find(dlg.m_kinds.begin(), dlg.m_kinds.end(), UINT{CTLCOLOR_BTN}),
-              dlg.m_kinds.end());
+    for (UINT kind : {CTLCOLOR_STATIC, CTLCOLOR_DLG, CTLCOLOR_BTN})
+        EXPECT_NE(std::find(dlg.m_kinds.begin(), dlg.m_kinds.end(), kind), dlg.m_kinds.end());
     const QColor yellow(0xFF, 0xFF, 0x00);
     EXPECT_EQ(Item(dlg.GetSafeHwnd(), IDC_WIN_TEXT)->palette().color(QPalette::Window), yellow);
     EXPECT_NE(Item(dlg.GetSafeHwnd(), IDC_WIN_EDIT)->palette().color(QPalette::Base), yellow);
