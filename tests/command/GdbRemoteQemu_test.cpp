@@ -80,4 +80,29 @@ TEST_F(GdbRemoteQemu, PeripheralRegistersAnswerInPhysicalMode) {
     EXPECT_EQ(link.Read(QEMUVIRT_UART_IMSC), QEMUVIRT_UART_TXIM);
 }
 
+// QEMU killed in the middle of bursts: each request still comes back, those
+// after the loss with the error, and one red line tells why.
+TEST_F(GdbRemoteQemu, KilledMidBurstEveryRequestCompletesWithAnError) {
+    constexpr ULONG kWords = 1 << 18;
+    std::vector<std::vector<ULONG>> buffers(16, std::vector<ULONG>(kWords));
+    std::vector<UWM_API_COMMAND_MESSAGE*> sent;
+    for (auto& buffer : buffers)
+        sent.push_back(link.api->BurstReadMemory(link.page, QEMUVIRT_RAM, buffer.data(), kWords,
+                                                 API_FLAG_CALLBACK, nullptr));
+    EXPECT_EQ(link.Take(link.host.WaitForCallback(sent[0])), 0u);
+    qemu.Kill();
+    EXPECT_EQ(link.Read(QEMUVIRT_RAM), GDBREMOTE_LINK_ERROR);
+    size_t failed = 0;
+    for (size_t i = 1; i < sent.size(); ++i) {
+        const DWORD result = link.Take(link.host.WaitForCallback(sent[i]));
+        if (failed) {
+            EXPECT_EQ(result, GDBREMOTE_LINK_ERROR) << i;
+        }
+        failed += result == GDBREMOTE_LINK_ERROR;
+    }
+    EXPECT_GT(failed, 0u);
+    EXPECT_EQ(link.RedLines(), 1u);
+    EXPECT_EQ(link.RedLines(L"the server closed the connection"), 1u);
+}
+
 } // namespace
