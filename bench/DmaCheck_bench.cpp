@@ -1,5 +1,5 @@
 // The application's DMA check through simboard.ctc against memcpy of the same
-// bytes in the same run:
+// bytes, both in each iteration so that they meet the same load:
 //  - burst rate: the words moved by the check's write and read phases over
 //    the times the check itself prints for them (millisecond ticks, summed
 //    over many checks), against memcpy of the block there and back;
@@ -17,6 +17,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -87,33 +88,40 @@ void CloseLink() {
         FreeLibrary(g_module);
 }
 
+double Seconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
 void BM_DmaCheck(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    std::vector<DWORD> from(kWords, 0x5A5A5A5A), board(kWords, 1), back(kWords, 2);
     g_app->seconds = 0;
     g_app->errors = 0;
-    for (auto _ : state)
+    Clock::duration check{}, copy{};
+    for (auto _ : state) {
+        const auto start = Clock::now();
         if (!g_app->PerformDmaCheck(kWords, 0, 0)) // mask 0: the rates, not the words
             state.SkipWithError("the DMA check failed");
-    const double moved = 2.0 * kBytes * static_cast<double>(state.iterations());
-    if (g_app->seconds > 0)
-        state.counters["burst_bytes_per_s"] = moved / g_app->seconds;
-    state.counters["check_bytes_per_s"] = benchmark::Counter(moved, benchmark::Counter::kIsRate);
-    state.counters["errors"] = g_app->errors;
-}
-BENCHMARK(BM_DmaCheck)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0)->Repetitions(5);
-
-void BM_MemcpyThereAndBack(benchmark::State& state) {
-    std::vector<DWORD> from(kWords, 0x5A5A5A5A), board(kWords, 1), back(kWords, 2);
-    for (auto _ : state) {
+        const auto checked = Clock::now();
         std::memcpy(board.data(), from.data(), kWords * sizeof(DWORD));
         benchmark::ClobberMemory();
         std::memcpy(back.data(), board.data(), kWords * sizeof(DWORD));
         benchmark::DoNotOptimize(back.data());
         benchmark::ClobberMemory();
+        copy += Clock::now() - checked;
+        check += checked - start;
     }
-    state.counters["bytes_per_s"] = benchmark::Counter(
-        2.0 * kBytes * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    const double moved = 2.0 * kBytes * static_cast<double>(state.iterations());
+    if (g_app->seconds > 0) {
+        state.counters["burst_bytes_per_s"] = moved / g_app->seconds;
+        state.counters["burst_ratio"] = Seconds(copy) / g_app->seconds;
+    }
+    state.counters["check_bytes_per_s"] = moved / Seconds(check);
+    state.counters["check_ratio"] = Seconds(copy) / Seconds(check);
+    state.counters["memcpy_bytes_per_s"] = moved / Seconds(copy);
+    state.counters["errors"] = g_app->errors;
 }
-BENCHMARK(BM_MemcpyThereAndBack)->UseRealTime()->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_DmaCheck)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0)->Repetitions(5);
 
 } // namespace
 
@@ -141,13 +149,17 @@ int main(int argc, char** argv) {
     auto& v = reporter.values;
     const double burst = v["BM_DmaCheck"]["burst_bytes_per_s"];
     const double check = v["BM_DmaCheck"]["check_bytes_per_s"];
-    const double copy = v["BM_MemcpyThereAndBack"]["bytes_per_s"];
+    const double copy = v["BM_DmaCheck"]["memcpy_bytes_per_s"];
     std::printf("\nDMA check against memcpy of the same bytes:\n");
     if (burst > 0 && copy > 0) {
-        std::printf("  bursts %.2f GB/s, whole check %.2f GB/s, memcpy %.2f GB/s\n", burst / 1e9,
-                    check / 1e9, copy / 1e9);
-        zxbench::Verdict("DMA check bursts / memcpy (>= 0.5)", burst / copy, burst / copy >= 0.5);
-        std::printf("  %-46s ratio %6.3f  (for scale)\n", "whole DMA check / memcpy", check / copy);
+        std::printf("  bursts %.2f GB/s, whole check %.2f GB/s, memcpy %.2f GB/s (medians)\n",
+                    burst / 1e9, check / 1e9, copy / 1e9);
+        // Each repetition's own ratio, its median: the check and its memcpy
+        // met the same load.
+        const double ratio = v["BM_DmaCheck"]["burst_ratio"];
+        zxbench::Verdict("DMA check bursts / memcpy (>= 0.5)", ratio, ratio >= 0.5);
+        std::printf("  %-46s ratio %6.3f  (for scale)\n", "whole DMA check / memcpy",
+                    v["BM_DmaCheck"]["check_ratio"]);
     }
     return 0;
 }

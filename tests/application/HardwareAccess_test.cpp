@@ -213,6 +213,14 @@ TEST(WindowsRand, SeedOneGivesTheWindowsSequence) {
         EXPECT_EQ(zx::WindowsRand(), value);
     zx::WindowsSrand(1);
     EXPECT_EQ(zx::WindowsRand(), 41);
+
+    // Words drawn in bulk take the same numbers in pairs and leave the
+    // sequence where single draws would.
+    std::uint32_t words[2] = {};
+    zx::WindowsRandWords(words, 2);
+    EXPECT_EQ(words[0], (18467u << 16) | 6334u);
+    EXPECT_EQ(words[1], (26500u << 16) | 19169u);
+    EXPECT_EQ(zx::WindowsRand(), 15724);
 }
 
 TEST(DmaCheckOnSimBoard, VerifiesItsMemoryAndReportsABurstOutsideIt) {
