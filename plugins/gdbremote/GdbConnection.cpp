@@ -115,6 +115,7 @@ bool CGdbConnection::Open(const Options& options) {
     m_error.clear();
     m_reader = CGdbPacketReader(kMaxPacketSize);
     m_inPos = m_inEnd = 0;
+    m_ackDue = false;
     if (!Connect())
         return false;
 
@@ -578,18 +579,24 @@ bool CGdbConnection::Receive(Event& event) {
         m_inPos = m_inEnd = 0;
         const ssize_t n = recv(m_fd, m_in.data(), m_in.size(), MSG_DONTWAIT);
         if (n > 0) {
-            // Acknowledge at once: a server that sends '+' and its reply
-            // separately, without TCP_NODELAY, holds the reply back until
-            // the '+' is acknowledged, and the kernel would delay that.
-            const int one = 1;
-            setsockopt(m_fd, IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
             m_inEnd = static_cast<size_t>(n);
             deadline = NowMs() + m_options.replyTimeoutMs;
+            m_ackDue = true;
             continue;
         }
         if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
             Drop(Broken(n == 0 ? ECONNRESET : errno));
             return false;
+        }
+        if (m_ackDue) {
+            // Before waiting, have the kernel acknowledge what came at once:
+            // a server that sends '+' and its reply separately, without
+            // TCP_NODELAY, holds the reply back until the '+' is acknowledged,
+            // and the kernel would delay that. Whatever we send carries the
+            // acknowledgement too, so only a wait that follows data pays.
+            const int one = 1;
+            setsockopt(m_fd, IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
+            m_ackDue = false;
         }
         const int ready = Wait(POLLIN, deadline);
         if (ready == 0) {
@@ -613,6 +620,7 @@ bool CGdbConnection::SendAll(const std::string& bytes) {
             send(m_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             done += static_cast<size_t>(n);
+            m_ackDue = false;
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {

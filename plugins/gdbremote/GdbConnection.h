@@ -100,6 +100,7 @@ private:
     CGdbPacketReader m_reader;
     std::vector<char> m_in;
     size_t m_inPos = 0, m_inEnd = 0;
+    bool m_ackDue = false; // bytes came in that TCP has not acknowledged yet
     std::string m_out;
     size_t m_packetSize = 0;
     bool m_noAck = false;
