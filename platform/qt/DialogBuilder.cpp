@@ -51,8 +51,7 @@ QString LabelText(const std::wstring& text) {
 }
 
 // Windows' group box: an etched frame whose top line runs through the middle
-// of the title, with nothing filled inside, so the controls it frames show
-// whatever their stacking.
+// of the title, with nothing filled inside.
 class GroupFrame : public QGroupBox {
 public:
     using QGroupBox::QGroupBox;
@@ -66,9 +65,22 @@ protected:
         if (!title().isEmpty()) {
             const int indent = metrics.averageCharWidth() + 2;
             titleRect = QRect(indent, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
-            // The frame's top line stops on either side of the title.
-            painter.setClipRegion(QRegion(rect()).subtracted(titleRect));
         }
+        // The frame's top line stops on either side of the title, and every
+        // control it frames is drawn over its lines: Qt stacks siblings in
+        // the order of the template, which the window layer keeps as Windows'
+        // child order, so a group box listed after its controls would cover them.
+        QRegion lines = QRegion(rect()).subtracted(titleRect);
+        if (parentWidget()) {
+            for (QObject* child : parentWidget()->children()) {
+                auto* sibling = qobject_cast<QWidget*>(child);
+                if (sibling && sibling != this && sibling->isVisible() &&
+                    !qobject_cast<QGroupBox*>(sibling)) {
+                    lines -= sibling->geometry().translated(-pos());
+                }
+            }
+        }
+        painter.setClipRegion(lines);
         painter.setPen(palette().color(QPalette::Mid));
         painter.drawRect(frame.adjusted(0, 0, -1, -1));
         painter.setPen(palette().color(QPalette::Light));
@@ -186,7 +198,8 @@ QWidget* MakeStatic(const DialogItem& item, QWidget* parent) {
     }
 }
 
-// ES_CENTER and ES_RIGHT place an edit's text as a static's would be.
+// ES_CENTER and ES_RIGHT align an edit's text as SS_CENTER and SS_RIGHT align
+// a static's.
 Qt::Alignment TextAlignment(DWORD style) {
     return (style & ES_RIGHT)    ? Qt::AlignRight
            : (style & ES_CENTER) ? Qt::AlignHCenter
@@ -320,15 +333,8 @@ std::unique_ptr<QWidget> DialogBuilder::build(const DialogTemplate& dlg, QWidget
     dialog->resize(toPixels(units, 0, 0, dlg.cx, dlg.cy).size());
 
     QButtonGroup* radios = nullptr;
-    std::vector<QWidget*> groupBoxes;
     for (const DialogItem& item : dlg.items) {
         QWidget* control = createControl(item, dialog.get());
-        // Windows puts the first control of a template on top; Qt stacks a
-        // new child over the ones before it.
-        control->lower();
-        if (qobject_cast<QGroupBox*>(control)) {
-            groupBoxes.push_back(control);
-        }
         QRect place = toPixels(units, item.x, item.y, item.cx, item.cy);
         // A drop-down combo box's template height is that of its open list;
         // closed, it is one line high, as Windows draws it.
@@ -347,11 +353,6 @@ std::unique_ptr<QWidget> DialogBuilder::build(const DialogTemplate& dlg, QWidget
             }
             radios->addButton(radio);
         }
-    }
-    // Group boxes go under every other control, so that the controls they
-    // frame are drawn over their lines.
-    for (auto it = groupBoxes.rbegin(); it != groupBoxes.rend(); ++it) {
-        (*it)->lower();
     }
     return dialog;
 }

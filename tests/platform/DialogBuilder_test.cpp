@@ -118,9 +118,9 @@ TEST(DialogBuilder, BuildsEveryControlAtItsConvertedRectangle) {
     EXPECT_TRUE(radio(1014)->isChecked());
 }
 
-// As on Windows, the first control of a template lies on top, and clicks pass
-// through group boxes and texts to what lies under them: a user's click on
-// any check box or radio button, wherever it sits in the template, reaches it.
+// As on Windows, clicks pass through group boxes and texts to what lies under
+// them: a user's click on any check box or radio button, wherever it sits in
+// the template, reaches it.
 TEST(DialogBuilder, ClicksReachEveryButtonThroughGroupBoxesAndTexts) {
     auto dlg = zx::ParseDialogTemplate(zxtest::OwnResource(zx::kRtDialog, 41));
     ASSERT_TRUE(dlg.has_value());
