@@ -67,6 +67,8 @@ void CHyperStatic::Apply() {
     QWidget* widget = m_hWnd ? GetWidget() : nullptr;
     if (!widget)
         return;
+    // A static hears clicks only with SS_NOTIFY; clicks pass through it otherwise.
+    ModifyStyle(0, SS_NOTIFY);
     if (!m_pClickFilter) {
         m_pClickFilter = std::make_unique<ClickFilter>(this);
         widget->installEventFilter(m_pClickFilter.get());

@@ -1,6 +1,7 @@
 #pragma once
-// ComboList: the item list of a combo box with the Windows rules, kept apart
-// from the widget that shows it.
+// ComboList: the item list of a combo box or a list box with the Windows
+// rules (LB_ERR and CB_ERR are both -1), kept apart from the widget that
+// shows it.
 //
 // - A sorted list (CBS_SORT) places Add()ed items in order, comparing
 //   without regard to case, after any equal items; Insert() places items

@@ -3,7 +3,7 @@
 // control window, and what the controls' files share (internal to the window
 // system). Each control's own state and procedure live in its own file:
 // ButtonControl, StaticControl, EditControl and RichEditControl, ComboControl,
-// ProgressControl; Controls.cpp dispatches to them.
+// ListControl, ProgressControl; Controls.cpp dispatches to them.
 
 #include "platform/ComboList.h"
 #include "platform/GdiObjects.h"
@@ -21,7 +21,7 @@
 
 namespace zx {
 
-enum class ControlKind { Button, Static, Edit, RichEdit, Combo, Progress, Other };
+enum class ControlKind { Button, Static, Edit, RichEdit, Combo, List, Progress, Other };
 
 // Buttons that do not check themselves (BS_CHECKBOX, BS_RADIOBUTTON) show the
 // mark their owner set, whatever the user clicks.
@@ -68,6 +68,7 @@ struct ControlState : QObject {
 
     ButtonState button;
     ComboList combo;
+    ComboList list; // a list box's items
     ProgressState progress;
     RichEditState rich;
     EditState edit;
@@ -98,6 +99,7 @@ LRESULT CopyOut(const std::wstring& text, WPARAM capacity, LPARAM buffer);
 // handle had before.
 LRESULT ButtonProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
 LRESULT ComboProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
+LRESULT ListProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
 LRESULT ProgressProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
 // Single- and multi-line edits and rich edits.
 LRESULT EditProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
@@ -107,6 +109,7 @@ LRESULT RichEditProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bo
 // widget's signals connected to the notifications the control sends.
 void AttachButton(ControlState& s);
 void AttachCombo(ControlState& s);
+void AttachList(ControlState& s);
 void AttachProgress(ControlState& s);
 void AttachEdit(ControlState& s);
 void AttachRichEdit(ControlState& s);

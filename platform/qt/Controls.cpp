@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTextEdit>
@@ -101,6 +102,8 @@ ControlKind KindOf(QWidget* widget, std::wstring_view className) {
         return qobject_cast<QTextEdit*>(widget) ? ControlKind::RichEdit : ControlKind::Edit;
     if (qobject_cast<QComboBox*>(widget))
         return ControlKind::Combo;
+    if (qobject_cast<QListWidget*>(widget))
+        return ControlKind::List;
     if (qobject_cast<QProgressBar*>(widget))
         return ControlKind::Progress;
     if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QGroupBox*>(widget))
@@ -118,6 +121,8 @@ LRESULT KindProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& 
     switch (s.kind) {
     case ControlKind::Combo:
         return ComboProc(s, msg, wParam, lParam, handled);
+    case ControlKind::List:
+        return ListProc(s, msg, wParam, lParam, handled);
     case ControlKind::Progress:
         return ProgressProc(s, msg, wParam, lParam, handled);
     case ControlKind::Button:
@@ -250,6 +255,9 @@ void AttachControl(HWND control, QWidget* widget, std::wstring_view className, D
         break;
     case ControlKind::Combo:
         AttachCombo(*s);
+        break;
+    case ControlKind::List:
+        AttachList(*s);
         break;
     case ControlKind::Progress:
         AttachProgress(*s);

@@ -13,11 +13,14 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
+#include <QTextDocument>
 #include <QTextEdit>
 
 namespace zx {
@@ -47,6 +50,59 @@ QString LabelText(const std::wstring& text) {
     return out;
 }
 
+// Windows' group box: an etched frame whose top line runs through the middle
+// of the title, with nothing filled inside.
+class GroupFrame : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const QRect frame = rect().adjusted(0, metrics.height() / 2, -1, -1);
+        QRect titleRect;
+        if (!title().isEmpty()) {
+            const int indent = metrics.averageCharWidth() + 2;
+            titleRect = QRect(indent, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
+        }
+        // The frame's top line stops on either side of the title, and every
+        // control it frames is drawn over its lines: Qt stacks siblings in
+        // the order of the template, which the window layer keeps as Windows'
+        // child order, so a group box listed after its controls would cover them.
+        QRegion lines = QRegion(rect()).subtracted(titleRect);
+        if (parentWidget()) {
+            for (QObject* child : parentWidget()->children()) {
+                auto* sibling = qobject_cast<QWidget*>(child);
+                if (sibling && sibling != this && sibling->isVisible() &&
+                    !qobject_cast<QGroupBox*>(sibling)) {
+                    lines -= sibling->geometry().translated(-pos());
+                }
+            }
+        }
+        painter.setClipRegion(lines);
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawRect(frame.adjusted(0, 0, -1, -1));
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawRect(frame.adjusted(1, 1, 0, 0));
+        if (!titleRect.isNull()) {
+            painter.setClipping(false);
+            painter.setPen(palette().color(QPalette::WindowText));
+            painter.drawText(titleRect, Qt::AlignCenter, title());
+        }
+    }
+};
+
+// A check box or radio button takes a click anywhere on its rectangle, as on
+// Windows, not only on its mark and text.
+template <class Button> class WholeRectButton : public Button {
+public:
+    using Button::Button;
+
+protected:
+    bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
+};
+
 QString ItemText(const DialogItem& item) {
     return item.title.isString() ? QString::fromStdWString(item.title.text) : QString();
 }
@@ -58,16 +114,16 @@ QWidget* MakeButton(const DialogItem& item, QWidget* parent) {
     case BS_AUTOCHECKBOX:
     case BS_3STATE:
     case BS_AUTO3STATE: {
-        auto* box = new QCheckBox(text, parent);
+        auto* box = new WholeRectButton<QCheckBox>(text, parent);
         box->setTristate((item.style & BS_TYPEMASK) == BS_3STATE ||
                          (item.style & BS_TYPEMASK) == BS_AUTO3STATE);
         return box;
     }
     case BS_RADIOBUTTON:
     case BS_AUTORADIOBUTTON:
-        return new QRadioButton(text, parent);
+        return new WholeRectButton<QRadioButton>(text, parent);
     case BS_GROUPBOX:
-        return new QGroupBox(LabelText(item.title.text), parent);
+        return new GroupFrame(LabelText(item.title.text), parent);
     default: {
         auto* button = new QPushButton(text, parent);
         button->setDefault((item.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
@@ -142,6 +198,14 @@ QWidget* MakeStatic(const DialogItem& item, QWidget* parent) {
     }
 }
 
+// ES_CENTER and ES_RIGHT align an edit's text as SS_CENTER and SS_RIGHT align
+// a static's.
+Qt::Alignment TextAlignment(DWORD style) {
+    return (style & ES_RIGHT)    ? Qt::AlignRight
+           : (style & ES_CENTER) ? Qt::AlignHCenter
+                                 : Qt::AlignLeft;
+}
+
 QWidget* MakeEdit(const DialogItem& item, QWidget* parent) {
     const bool readOnly = (item.style & ES_READONLY) != 0;
     // An edit control has a frame only when its template asks for a border.
@@ -149,6 +213,9 @@ QWidget* MakeEdit(const DialogItem& item, QWidget* parent) {
     if (item.style & ES_MULTILINE) {
         auto* edit = new QPlainTextEdit(ItemText(item), parent);
         edit->setReadOnly(readOnly);
+        QTextOption option = edit->document()->defaultTextOption();
+        option.setAlignment(TextAlignment(item.style));
+        edit->document()->setDefaultTextOption(option);
         // As on Windows: lines wrap unless the edit scrolls sideways, and
         // only the scroll bars the style names are shown.
         const bool sideways = (item.style & (ES_AUTOHSCROLL | WS_HSCROLL)) != 0;
@@ -165,10 +232,28 @@ QWidget* MakeEdit(const DialogItem& item, QWidget* parent) {
     auto* edit = new QLineEdit(ItemText(item), parent);
     edit->setReadOnly(readOnly);
     edit->setFrame(border);
+    edit->setAlignment(TextAlignment(item.style) | Qt::AlignVCenter);
     if (item.style & ES_PASSWORD) {
         edit->setEchoMode(QLineEdit::Password);
     }
     return edit;
+}
+
+QWidget* MakeList(const DialogItem& item, QWidget* parent) {
+    auto* list = new QListWidget(parent);
+    list->setSelectionMode((item.style & LBS_NOSEL) ? QAbstractItemView::NoSelection
+                                                    : QAbstractItemView::SingleSelection);
+    // Scroll bars only where the style names them; LBS_DISABLENOSCROLL keeps
+    // the vertical one shown when there is nothing to scroll.
+    list->setVerticalScrollBarPolicy(!(item.style & WS_VSCROLL)           ? Qt::ScrollBarAlwaysOff
+                                     : (item.style & LBS_DISABLENOSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                                          : Qt::ScrollBarAsNeeded);
+    list->setHorizontalScrollBarPolicy((item.style & WS_HSCROLL) ? Qt::ScrollBarAsNeeded
+                                                                 : Qt::ScrollBarAlwaysOff);
+    if (!(item.style & WS_BORDER) && !(item.exStyle & WS_EX_CLIENTEDGE)) {
+        list->setFrameShape(QFrame::NoFrame);
+    }
+    return list;
 }
 
 QWidget* MakeControl(const DialogItem& item, QWidget* parent) {
@@ -179,8 +264,15 @@ QWidget* MakeControl(const DialogItem& item, QWidget* parent) {
         return MakeStatic(item, parent);
     case DialogItemClass::Edit:
         return MakeEdit(item, parent);
-    case DialogItemClass::ComboBox:
-        return new QComboBox(parent);
+    case DialogItemClass::ComboBox: {
+        // CBS_SIMPLE and CBS_DROPDOWN have an edit field; a drop-down list has not.
+        auto* box = new QComboBox(parent);
+        const DWORD type = item.style & 0x3;
+        box->setEditable(type == CBS_SIMPLE || type == CBS_DROPDOWN);
+        return box;
+    }
+    case DialogItemClass::ListBox:
+        return MakeList(item, parent);
     default:
         break;
     }
@@ -271,6 +363,7 @@ QWidget* DialogBuilder::createControl(const DialogItem& item, QWidget* parent) {
     control->setEnabled((item.style & WS_DISABLED) == 0);
     control->setVisible((item.style & WS_VISIBLE) != 0);
     SetControlFocusPolicy(control, item.style);
+    SetMouseTransparency(control, item.className(), item.style);
     // A bordered static draws a thin line round itself.
     if (auto* frame = qobject_cast<QFrame*>(control);
         frame && item.kind() == DialogItemClass::Static && frame->frameShape() == QFrame::NoFrame &&

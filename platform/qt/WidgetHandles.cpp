@@ -171,6 +171,13 @@ void SetControlFocusPolicy(QWidget* control, DWORD style) {
     control->setFocusPolicy(takesKeys ? Qt::ClickFocus : Qt::NoFocus);
 }
 
+void SetMouseTransparency(QWidget* control, std::wstring_view className, DWORD style) {
+    const bool groupBox =
+        EqualsNoCase(className, L"Button") && (style & BS_TYPEMASK) == BS_GROUPBOX;
+    const bool quietStatic = EqualsNoCase(className, L"Static") && !(style & SS_NOTIFY);
+    control->setAttribute(Qt::WA_TransparentForMouseEvents, groupBox || quietStatic);
+}
+
 HWND HandleFromWidget(const QWidget* widget) {
     if (!widget)
         return nullptr;

@@ -169,6 +169,10 @@ void StoreWindowStyles(HWND hwnd, DWORD style, DWORD exStyle);
 // lists, tabs), as on Windows; statics, group boxes and bars never take it.
 void SetControlFocusPolicy(QWidget* control, DWORD style);
 
+// Windows' hit test passes over a group box and over a static without
+// SS_NOTIFY (HTTRANSPARENT): a click there goes to the control beneath.
+void SetMouseTransparency(QWidget* control, std::wstring_view className, DWORD style);
+
 // The font handle last set with WM_SETFONT on a window without a control
 // class (the default procedure's answer to WM_GETFONT).
 HFONT WindowFont(HWND hwnd);

@@ -111,6 +111,8 @@ LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR value) {
         if (((static_cast<DWORD>(old) ^ style) & WS_TABSTOP) != 0 &&
             zx::WindowClassName(hWnd) != L"#32770")
             zx::SetControlFocusPolicy(w, style);
+        if (((static_cast<DWORD>(old) ^ style) & (BS_TYPEMASK | SS_NOTIFY)) != 0)
+            zx::SetMouseTransparency(w, zx::WindowClassName(hWnd), style);
         break;
     }
     case GWL_EXSTYLE:

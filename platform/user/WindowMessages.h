@@ -166,6 +166,27 @@ using LPNMHDR = NMHDR*;
 #define CBN_CLOSEUP 8
 #define CBN_SELENDOK 9
 
+// ---- List boxes -------------------------------------------------------------------
+#define LB_ADDSTRING 0x0180u
+#define LB_INSERTSTRING 0x0181u
+#define LB_DELETESTRING 0x0182u
+#define LB_RESETCONTENT 0x0184u
+#define LB_SETCURSEL 0x0186u
+#define LB_GETCURSEL 0x0188u
+#define LB_GETTEXT 0x0189u
+#define LB_GETTEXTLEN 0x018Au
+#define LB_GETCOUNT 0x018Bu
+#define LB_SELECTSTRING 0x018Cu
+#define LB_FINDSTRING 0x018Fu
+#define LB_GETITEMDATA 0x0199u
+#define LB_SETITEMDATA 0x019Au
+#define LB_FINDSTRINGEXACT 0x01A2u
+#define LB_OKAY 0
+#define LB_ERR (-1)
+#define LB_ERRSPACE (-2)
+#define LBN_SELCHANGE 1
+#define LBN_DBLCLK 2
+
 // ---- Progress bars ----------------------------------------------------------------
 #define PBM_SETRANGE (WM_USER + 1)
 #define PBM_SETPOS (WM_USER + 2)

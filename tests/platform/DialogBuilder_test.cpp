@@ -4,15 +4,18 @@
 
 #include "support/OwnResources.h"
 #include "support/RenderPng.h"
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
@@ -99,6 +102,8 @@ TEST(DialogBuilder, BuildsEveryControlAtItsConvertedRectangle) {
 
     // A drop-down combo box is one line high, whatever its list's height.
     EXPECT_LT(zx::DialogBuilder::control(dialog.get(), 1004)->height(), units.height() * 2);
+    EXPECT_FALSE(
+        qobject_cast<QComboBox*>(zx::DialogBuilder::control(dialog.get(), 1004))->isEditable());
 
     // Radio buttons exclude each other within their WS_GROUP group only.
     auto radio = [&](DWORD id) {
@@ -111,4 +116,62 @@ TEST(DialogBuilder, BuildsEveryControlAtItsConvertedRectangle) {
     EXPECT_FALSE(radio(1012)->isChecked());
     EXPECT_TRUE(radio(1013)->isChecked());
     EXPECT_TRUE(radio(1014)->isChecked());
+}
+
+// As on Windows, clicks pass through group boxes and texts to what lies under
+// them: a user's click on any check box or radio button, wherever it sits in
+// the template, reaches it.
+TEST(DialogBuilder, ClicksReachEveryButtonThroughGroupBoxesAndTexts) {
+    auto dlg = zx::ParseDialogTemplate(zxtest::OwnResource(zx::kRtDialog, 41));
+    ASSERT_TRUE(dlg.has_value());
+    const auto dialog = zx::DialogBuilder::build(*dlg);
+    dialog->show();
+    const QSize units = zx::FontRegistry::baseUnits(zx::DialogBuilder::dialogFont(*dlg));
+    int clicked = 0;
+    for (const zx::DialogItem& item : dlg->items) {
+        auto* button =
+            qobject_cast<QAbstractButton*>(zx::DialogBuilder::control(dialog.get(), item.id));
+        if (!button) {
+            continue;
+        }
+        const QPoint centre =
+            zx::DialogBuilder::toPixels(units, item.x, item.y, item.cx, item.cy).center();
+        QWidget* hit = dialog->childAt(centre);
+        ASSERT_EQ(hit, button) << "control " << item.id << " is covered";
+        const bool before = button->isChecked();
+        QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(dialog.get(), centre));
+        EXPECT_NE(button->isChecked(), before) << "control " << item.id;
+        EXPECT_TRUE(button->isChecked()) << "control " << item.id;
+        ++clicked;
+    }
+    EXPECT_EQ(clicked, 9);
+    // Radio buttons of one group still exclude each other.
+    EXPECT_FALSE(
+        qobject_cast<QRadioButton*>(zx::DialogBuilder::control(dialog.get(), 2004))->isChecked());
+    EXPECT_TRUE(
+        qobject_cast<QRadioButton*>(zx::DialogBuilder::control(dialog.get(), 2006))->isChecked());
+
+    // A group box is a frame whose top line runs through its title, not a
+    // filled panel: inside and above the line, the dialog shows through.
+    auto* group = zx::DialogBuilder::control(dialog.get(), 2013);
+    const QImage image = group->grab().toImage();
+    const QColor background = group->palette().color(QPalette::Window);
+    const int line = QFontMetrics(group->font()).height() / 2;
+    const int x = image.width() - 8; // right of the title
+    EXPECT_EQ(image.pixel(x, line), group->palette().color(QPalette::Mid).rgb());
+    EXPECT_EQ(image.pixel(x, line - 2), background.rgb());
+    EXPECT_EQ(image.pixel(image.width() / 2, image.height() / 2), background.rgb());
+
+    // A list box is a list; edits and drop-down combo boxes take their styles.
+    auto* list = qobject_cast<QListWidget*>(zx::DialogBuilder::control(dialog.get(), 2014));
+    ASSERT_NE(list, nullptr);
+    list->addItems({QStringLiteral("Pelmarin EVB"), QStringLiteral("Simulated board")});
+    auto* number = qobject_cast<QLineEdit*>(zx::DialogBuilder::control(dialog.get(), 2015));
+    ASSERT_NE(number, nullptr);
+    EXPECT_TRUE(number->alignment() & Qt::AlignRight);
+    number->setText(QStringLiteral("1024"));
+    auto* combo = qobject_cast<QComboBox*>(zx::DialogBuilder::control(dialog.get(), 2016));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_TRUE(combo->isEditable());
+    zxtest::RenderPng(dialog.get(), "builder_groups");
 }
