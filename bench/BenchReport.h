@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace zxbench {
@@ -18,6 +19,7 @@ class CounterReporter : public benchmark::ConsoleReporter {
 public:
     using ConsoleReporter::ConsoleReporter;
     std::map<std::string, std::map<std::string, double>> values;
+    std::map<std::string, double> realTimeUs;
 
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
@@ -32,6 +34,8 @@ public:
             auto& v = values[name];
             for (const auto& [key, counter] : run.counters)
                 v[key] = counter.value;
+            realTimeUs[name] = run.GetAdjustedRealTime() *
+                               (run.time_unit == benchmark::kMillisecond ? 1000.0 : 1.0);
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -40,8 +44,20 @@ private:
     std::set<std::string> m_medians;
 };
 
-inline void Verdict(const char* what, double ratio, bool met) {
-    std::printf("  %-46s ratio %6.3f  target %s\n", what, ratio, met ? "met" : "MISSED");
+inline void Verdict(const char* what, double ratio, bool met, int width = 46) {
+    std::printf("  %-*s ratio %6.3f  target %s\n", width, what, ratio, met ? "met" : "MISSED");
+}
+
+// Colours only on a terminal, as the library's own reporter does.
+inline benchmark::ConsoleReporter::OutputOptions ConsoleOptions() {
+    return isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
+                                  : benchmark::ConsoleReporter::OO_Tabular;
+}
+
+// Runs the benchmarks the command line selected into reporter.
+inline void RunSelected(benchmark::BenchmarkReporter& reporter) {
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
 }
 
 } // namespace zxbench

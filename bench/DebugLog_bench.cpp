@@ -99,11 +99,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    zxbench::CounterReporter reporter(isatty(fileno(stdout))
-                                          ? benchmark::ConsoleReporter::OO_ColorTabular
-                                          : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    zxbench::CounterReporter reporter(zxbench::ConsoleOptions());
+    zxbench::RunSelected(reporter);
 
     auto& v = reporter.values;
     const double alone = v["BM_FormatAlone"]["entries_per_s"];

@@ -138,11 +138,8 @@ int main(int argc, char** argv) {
         CloseLink();
         return 1;
     }
-    zxbench::CounterReporter reporter(isatty(fileno(stdout))
-                                          ? benchmark::ConsoleReporter::OO_ColorTabular
-                                          : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    zxbench::CounterReporter reporter(zxbench::ConsoleOptions());
+    zxbench::RunSelected(reporter);
     CloseLink();
     g_app = nullptr;
 

@@ -391,11 +391,8 @@ int main(int argc, char** argv) {
     std::ofstream(g_patternFile, std::ios::binary)
         .write(reinterpret_cast<const char*>(g_pattern.data()), kBytes);
 
-    zxbench::CounterReporter reporter(isatty(fileno(stdout))
-                                          ? benchmark::ConsoleReporter::OO_ColorTabular
-                                          : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    zxbench::CounterReporter reporter(zxbench::ConsoleOptions());
+    zxbench::RunSelected(reporter);
     CloseLink();
     if (g_link.api)
         g_link.api->Release();

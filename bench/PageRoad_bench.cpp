@@ -15,6 +15,7 @@
 // 0.5. For the share of time spent in the library and in the board, run the
 // interrupt benchmark under perf (docs/simdemo.md, Measuring).
 
+#include "BenchReport.h"
 #include "cmnctrls/Registry.h"
 #include "platform/Messages.h"
 #include "platform/WindowHandles.h"
@@ -310,40 +311,6 @@ BENCHMARK(BM_InterruptsServiced)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // ---- The closing note -------------------------------------------------------------------
 
-// Keeps each benchmark's counters (the median with repetitions).
-class CounterReporter : public benchmark::ConsoleReporter {
-public:
-    using ConsoleReporter::ConsoleReporter;
-    std::map<std::string, std::map<std::string, double>> values;
-    std::map<std::string, double> realTimeUs;
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            const std::string& name = run.run_name.function_name;
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (!median && run.run_type != Run::RT_Iteration)
-                continue;
-            if (!median && m_medians.count(name))
-                continue;
-            if (median)
-                m_medians.insert(name);
-            auto& v = values[name];
-            for (const auto& [key, counter] : run.counters)
-                v[key] = counter.value;
-            realTimeUs[name] = run.GetAdjustedRealTime() *
-                               (run.time_unit == benchmark::kMillisecond ? 1000.0 : 1.0);
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-private:
-    std::set<std::string> m_medians;
-};
-
-void Verdict(const char* what, double ratio, bool met) {
-    std::printf("  %-52s ratio %6.3f  target %s\n", what, ratio, met ? "met" : "MISSED");
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -357,10 +324,8 @@ int main(int argc, char** argv) {
         StopBench();
         return 1;
     }
-    CounterReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                    : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    zxbench::CounterReporter reporter(zxbench::ConsoleOptions());
+    zxbench::RunSelected(reporter);
     StopBench();
 
     auto& v = reporter.values;
@@ -369,7 +334,7 @@ int main(int argc, char** argv) {
     const double raw = v["BM_RawApiCallbackReads"]["reads_per_s"];
     if (page > 0 && raw > 0) {
         std::printf("  page call-back reads %.0f/s, raw CAPI call-back reads %.0f/s\n", page, raw);
-        Verdict("page reads / raw CAPI reads (>= 0.8)", page / raw, page / raw >= 0.8);
+        zxbench::Verdict("page reads / raw CAPI reads (>= 0.8)", page / raw, page / raw >= 0.8, 52);
     }
     const double waitMean = reporter.realTimeUs["BM_PageWaitingRead"];
     const double waitMedian = v["BM_PageWaitingRead"]["median_us"];
@@ -379,18 +344,18 @@ int main(int argc, char** argv) {
         std::printf("  call-back round trip mean %.2f us median %.2f us; waiting read mean %.2f us "
                     "median %.2f us\n",
                     tripMean, tripMedian, waitMean, waitMedian);
-        Verdict("round trip / waiting read, means (<= 2)", tripMean / waitMean,
-                tripMean / waitMean <= 2.0);
-        Verdict("round trip / waiting read, medians (<= 2)", tripMedian / waitMedian,
-                tripMedian / waitMedian <= 2.0);
+        zxbench::Verdict("round trip / waiting read, means (<= 2)", tripMean / waitMean,
+                         tripMean / waitMean <= 2.0, 52);
+        zxbench::Verdict("round trip / waiting read, medians (<= 2)", tripMedian / waitMedian,
+                         tripMedian / waitMedian <= 2.0, 52);
     }
     const double inFlight = v["BM_PageReads64InFlight"]["reads_per_s"];
     const double service = v["BM_WorkerServiceRate"]["reads_per_s"];
     if (inFlight > 0 && service > 0) {
         std::printf("  64 in flight %.0f reads/s, worker service rate %.0f reads/s\n", inFlight,
                     service);
-        Verdict("64 in flight / worker service rate (>= 0.5)", inFlight / service,
-                inFlight / service >= 0.5);
+        zxbench::Verdict("64 in flight / worker service rate (>= 0.5)", inFlight / service,
+                         inFlight / service >= 0.5, 52);
     }
     const double irqs = v["BM_InterruptsServiced"]["interrupts_per_s"];
     if (irqs > 0 && page > 0) {

@@ -57,6 +57,19 @@ CString SelectedText(CComboBox* box) {
 }
 
 // Adds the name once (an exact, case-insensitive match counts as there).
+// A platform entry with copies of another's texts: an application's own
+// declaration or an entry of the loaded application's list.
+template <typename Source>
+void CopyPlatform(CZarvexConfig::t_TARGET_PLATFORM& entry, const Source& from) {
+    entry.uPlatformIndex = from.uPlatformIndex;
+    entry.pPlatformTitle = CopyText(from.pPlatformTitle);
+    entry.pPlatformName = CopyText(from.pPlatformName);
+    entry.uPlatformDcIndex = from.uPlatformDcIndex;
+    entry.pPlatformDcName = CopyText(from.pPlatformDcName);
+    entry.pHwVersionText = CopyText(from.pHwVersionText);
+    entry.pHwFeaturesText = CopyText(from.pHwFeaturesText);
+}
+
 void AddOnce(CComboBox* box, const CString& text, DWORD_PTR data) {
     if (box->FindStringExact(-1, text) == CB_ERR)
         box->SetItemData(box->AddString(text), data);
@@ -75,13 +88,7 @@ void CZarvexConfig::AddTargetPlatform(t_TARGET_PLATFORM_CONFIG* pConfig) {
     if (!pConfig)
         return;
     t_TARGET_PLATFORM& entry = Append(m_pTargetPlatforms, m_uTargetPlatforms);
-    entry.uPlatformIndex = pConfig->uPlatformIndex;
-    entry.pPlatformTitle = CopyText(pConfig->pPlatformTitle);
-    entry.pPlatformName = CopyText(pConfig->pPlatformName);
-    entry.uPlatformDcIndex = pConfig->uPlatformDcIndex;
-    entry.pPlatformDcName = CopyText(pConfig->pPlatformDcName);
-    entry.pHwVersionText = CopyText(pConfig->pHwVersionText);
-    entry.pHwFeaturesText = CopyText(pConfig->pHwFeaturesText);
+    CopyPlatform(entry, *pConfig);
 }
 
 void CZarvexConfig::RemoveTargetPlatforms() {
@@ -167,13 +174,7 @@ void CZarvexConfig::AddGlobalTargetPlatform(t_TARGET_PLATFORM* pPlatform) {
             return; // the first application to declare the pair gives its texts
     }
     t_TARGET_PLATFORM& entry = Append(m_pGlobalTargetPlatforms, m_uGlobalTargetPlatforms);
-    entry.uPlatformIndex = pPlatform->uPlatformIndex;
-    entry.pPlatformTitle = CopyText(pPlatform->pPlatformTitle);
-    entry.pPlatformName = CopyText(pPlatform->pPlatformName);
-    entry.uPlatformDcIndex = pPlatform->uPlatformDcIndex;
-    entry.pPlatformDcName = CopyText(pPlatform->pPlatformDcName);
-    entry.pHwVersionText = CopyText(pPlatform->pHwVersionText);
-    entry.pHwFeaturesText = CopyText(pPlatform->pHwFeaturesText);
+    CopyPlatform(entry, *pPlatform);
 }
 
 void CZarvexConfig::RemoveGlobalTargetPlatforms() {
