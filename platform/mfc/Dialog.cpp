@@ -54,9 +54,8 @@ HWND NavigationDialog(HWND hDlg) {
 
 // The first control of a dialog in the Tab order.
 QWidget* FirstTabStop(QWidget* dialog) {
-    for (QObject* child : dialog->children()) {
-        auto* w = qobject_cast<QWidget*>(child);
-        if (w && zx::HandleFromWidget(w) && w->isVisibleTo(dialog) && w->isEnabled() &&
+    for (QWidget* w : zx::ChildWidgetsInZOrder(dialog)) {
+        if (zx::HandleFromWidget(w) && w->isVisibleTo(dialog) && w->isEnabled() &&
             (w->focusPolicy() & Qt::TabFocus))
             return w;
     }
@@ -192,11 +191,8 @@ BOOL CDialog::CreateFromTemplate(const zx::DialogTemplate& dlg, CWnd* pParentWnd
 
     std::unique_ptr<QWidget> built = zx::DialogBuilder::build(dlg, nullptr);
     QWidget* widget = built.get();
-    std::vector<QWidget*> controls;
-    for (QObject* child : widget->children()) {
-        if (auto* w = qobject_cast<QWidget*>(child))
-            controls.push_back(w);
-    }
+    // The builder stacks the controls with the first on top.
+    const std::vector<QWidget*> controls = zx::ChildWidgetsInZOrder(widget);
     const QSize units = zx::FontRegistry::baseUnits(zx::DialogBuilder::dialogFont(dlg));
     m_baseUnitX = units.width() > 0 ? units.width() : 6;
     m_baseUnitY = units.height() > 0 ? units.height() : 13;

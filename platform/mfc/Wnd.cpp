@@ -113,7 +113,9 @@ bool IsControlClass(std::wstring_view cls) {
     const std::wstring name = CanonicalClassName(cls);
     return name == L"Button" || name == L"Edit" || name == L"Static" || name == L"ComboBox" ||
            name == L"ListBox" || name == L"msctls_progress32" || name == L"RichEdit20A" ||
-           name == L"RichEdit20W" || name == L"RICHEDIT50W" || name == L"SysTabControl32";
+           name == L"RichEdit20W" || name == L"RICHEDIT50W" || name == L"SysTabControl32" ||
+           name == L"msctls_updown32" || name == L"msctls_trackbar32" || name == L"SysListView32" ||
+           name == L"SysTreeView32";
 }
 
 } // namespace

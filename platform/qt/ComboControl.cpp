@@ -4,10 +4,68 @@
 #include "platform/rc/zxres.h"
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QPainter>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+#include <algorithm>
 
 namespace zx {
 namespace {
+
+// CBS_SIMPLE: the edit field on top and the list always shown beneath it,
+// filling the rest of the control; there is no drop-down button.
+class SimpleCombo : public QComboBox {
+public:
+    SimpleCombo(int editHeight, QWidget* parent)
+        : QComboBox(parent), m_editHeight(editHeight), m_list(new QListView(this)) {
+        setEditable(true);
+        m_list->setModel(model());
+        m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        m_list->setFocusPolicy(Qt::NoFocus);
+        QObject::connect(m_list, &QListView::clicked, this, [this](const QModelIndex& index) {
+            setCurrentIndex(index.row());
+            emit activated(index.row());
+        });
+        QObject::connect(this, &QComboBox::currentIndexChanged, m_list,
+                         [this](int row) { m_list->setCurrentIndex(model()->index(row, 0)); });
+    }
+
+    void showPopup() override {} // the list is always there
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QComboBox::resizeEvent(event);
+        place();
+    }
+    void showEvent(QShowEvent* event) override {
+        QComboBox::showEvent(event);
+        place();
+    }
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        QStyleOptionFrame frame;
+        frame.initFrom(this);
+        frame.rect = QRect(0, 0, width(), std::min(m_editHeight, height()));
+        frame.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, this);
+        style()->drawPrimitive(QStyle::PE_PanelLineEdit, &frame, &painter, this);
+    }
+
+private:
+    void place() {
+        const int edit = std::min(m_editHeight, height());
+        const int border = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+        if (lineEdit())
+            lineEdit()->setGeometry(border, border, width() - 2 * border, edit - 2 * border);
+        m_list->setGeometry(0, edit, width(), std::max(0, height() - edit));
+    }
+
+    int m_editHeight;
+    QListView* m_list;
+};
 
 QComboBox* BoxOf(ControlState& s) {
     return qobject_cast<QComboBox*>(s.widget);
@@ -100,6 +158,16 @@ LRESULT OnSetText(ControlState& s, LPARAM lParam) {
 }
 
 } // namespace
+
+QWidget* MakeComboBox(DWORD style, int editHeight, QWidget* parent) {
+    // CBS_SIMPLE and CBS_DROPDOWN have an edit field; a drop-down list has not.
+    const DWORD type = style & 0x3;
+    if (type == CBS_SIMPLE)
+        return new SimpleCombo(editHeight, parent);
+    auto* box = new QComboBox(parent);
+    box->setEditable(type == CBS_DROPDOWN);
+    return box;
+}
 
 LRESULT ComboProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
     handled = true;

@@ -3,9 +3,11 @@
 // control window, and what the controls' files share (internal to the window
 // system). Each control's own state and procedure live in its own file:
 // ButtonControl, StaticControl, EditControl and RichEditControl, ComboControl,
-// ListControl, ProgressControl; Controls.cpp dispatches to them.
+// ListControl, ProgressControl, UpDownControl, TrackbarControl,
+// ListViewControl, TreeViewControl; Controls.cpp dispatches to them.
 
 #include "platform/ComboList.h"
+#include "platform/CommonControls.h"
 #include "platform/GdiObjects.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessages.h"
@@ -21,7 +23,20 @@
 
 namespace zx {
 
-enum class ControlKind { Button, Static, Edit, RichEdit, Combo, List, Progress, Other };
+enum class ControlKind {
+    Button,
+    Static,
+    Edit,
+    RichEdit,
+    Combo,
+    List,
+    Progress,
+    UpDown,
+    Trackbar,
+    ListView,
+    TreeView,
+    Other
+};
 
 // Buttons that do not check themselves (BS_CHECKBOX, BS_RADIOBUTTON) show the
 // mark their owner set, whatever the user clicks.
@@ -72,6 +87,10 @@ struct ControlState : QObject {
     ProgressState progress;
     RichEditState rich;
     EditState edit;
+    UpDownState upDown;
+    TrackbarState trackbar;
+    ListViewState listView;
+    TreeViewState treeView;
 
     ~ControlState() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -104,6 +123,14 @@ LRESULT ProgressProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bo
 // Single- and multi-line edits and rich edits.
 LRESULT EditProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
 LRESULT RichEditProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
+LRESULT UpDownProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
+LRESULT TrackbarProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
+LRESULT ListViewProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
+LRESULT TreeViewProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
+
+// A combo box's widget: CBS_SIMPLE shows its list below the edit field at
+// all times, the field editHeight pixels high.
+QWidget* MakeComboBox(DWORD style, int editHeight, QWidget* parent);
 
 // A control's state taken from its widget when it is attached, and the
 // widget's signals connected to the notifications the control sends.
@@ -114,6 +141,10 @@ void AttachProgress(ControlState& s);
 void AttachEdit(ControlState& s);
 void AttachRichEdit(ControlState& s);
 void AttachStatic(ControlState& s);
+void AttachUpDown(ControlState& s);
+void AttachTrackbar(ControlState& s);
+void AttachListView(ControlState& s);
+void AttachTreeView(ControlState& s);
 
 // The text of a multi-line edit or rich edit as WM_GETTEXT gives it, and
 // WM_SETTEXT for them; false when the widget is no text box.

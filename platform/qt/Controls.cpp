@@ -100,6 +100,14 @@ ControlKind KindOf(QWidget* widget, std::wstring_view className) {
     if (EqualsNoCase(className, L"RichEdit20A") || EqualsNoCase(className, L"RichEdit20W") ||
         EqualsNoCase(className, L"RICHEDIT50W") || EqualsNoCase(className, L"RichEdit"))
         return qobject_cast<QTextEdit*>(widget) ? ControlKind::RichEdit : ControlKind::Edit;
+    if (EqualsNoCase(className, L"msctls_updown32"))
+        return ControlKind::UpDown;
+    if (EqualsNoCase(className, L"msctls_trackbar32"))
+        return ControlKind::Trackbar;
+    if (EqualsNoCase(className, L"SysListView32"))
+        return ControlKind::ListView;
+    if (EqualsNoCase(className, L"SysTreeView32"))
+        return ControlKind::TreeView;
     if (qobject_cast<QComboBox*>(widget))
         return ControlKind::Combo;
     if (qobject_cast<QListWidget*>(widget))
@@ -127,6 +135,14 @@ LRESULT KindProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& 
         return ProgressProc(s, msg, wParam, lParam, handled);
     case ControlKind::Button:
         return ButtonProc(s, msg, wParam, lParam, handled);
+    case ControlKind::UpDown:
+        return UpDownProc(s, msg, wParam, lParam, handled);
+    case ControlKind::Trackbar:
+        return TrackbarProc(s, msg, wParam, lParam, handled);
+    case ControlKind::ListView:
+        return ListViewProc(s, msg, wParam, lParam, handled);
+    case ControlKind::TreeView:
+        return TreeViewProc(s, msg, wParam, lParam, handled);
     case ControlKind::Edit:
         return EditProc(s, msg, wParam, lParam, handled);
     case ControlKind::RichEdit: {
@@ -165,6 +181,26 @@ void NotifyParent(ControlState& s, int code) {
         return;
     const DWORD id = DialogBuilder::controlId(s.widget);
     SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(s.hwnd));
+}
+
+LRESULT NotifyParentOf(ControlState& s, NMHDR& header) {
+    if (!s.widget || !s.hwnd)
+        return 0;
+    HWND parent = WindowFromWidget(s.widget->parentWidget());
+    if (!parent)
+        return 0;
+    header.hwndFrom = s.hwnd;
+    header.idFrom = DialogBuilder::controlId(s.widget);
+    return SendMessageW(parent, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+}
+
+void ScrollParent(ControlState& s, bool vertical, int code, int pos) {
+    if (!s.widget || !s.hwnd)
+        return;
+    if (HWND parent = WindowFromWidget(s.widget->parentWidget()))
+        SendMessageW(parent, vertical ? WM_VSCROLL : WM_HSCROLL,
+                     MAKEWPARAM(static_cast<WORD>(code), static_cast<WORD>(pos)),
+                     reinterpret_cast<LPARAM>(s.hwnd));
 }
 
 QString FromWide(const wchar_t* text) {
@@ -270,6 +306,18 @@ void AttachControl(HWND control, QWidget* widget, std::wstring_view className, D
         break;
     case ControlKind::Static:
         AttachStatic(*s);
+        break;
+    case ControlKind::UpDown:
+        AttachUpDown(*s);
+        break;
+    case ControlKind::Trackbar:
+        AttachTrackbar(*s);
+        break;
+    case ControlKind::ListView:
+        AttachListView(*s);
+        break;
+    case ControlKind::TreeView:
+        AttachTreeView(*s);
         break;
     default:
         break;

@@ -1,5 +1,7 @@
 #include "platform/DialogBuilder.h"
 
+#include "platform/ControlState.h"
+
 #include "platform/FontRegistry.h"
 #include "platform/ResourceImages.h"
 #include "platform/Resources.h"
@@ -67,9 +69,9 @@ protected:
             titleRect = QRect(indent, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
         }
         // The frame's top line stops on either side of the title, and every
-        // control it frames is drawn over its lines: Qt stacks siblings in
-        // the order of the template, which the window layer keeps as Windows'
-        // child order, so a group box listed after its controls would cover them.
+        // control it frames is drawn over its lines: the first control of a
+        // template is on top, so a group box listed before its controls
+        // would otherwise cover them.
         QRegion lines = QRegion(rect()).subtracted(titleRect);
         if (parentWidget()) {
             for (QObject* child : parentWidget()->children()) {
@@ -102,6 +104,12 @@ public:
 protected:
     bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
 };
+
+// The height of a combo box's edit field: one line of the dialog's font,
+// as Windows draws a closed drop-down.
+int ComboEditHeight(const QFont& font) {
+    return FontRegistry::baseUnits(font).height() + 8;
+}
 
 QString ItemText(const DialogItem& item) {
     return item.title.isString() ? QString::fromStdWString(item.title.text) : QString();
@@ -264,13 +272,8 @@ QWidget* MakeControl(const DialogItem& item, QWidget* parent) {
         return MakeStatic(item, parent);
     case DialogItemClass::Edit:
         return MakeEdit(item, parent);
-    case DialogItemClass::ComboBox: {
-        // CBS_SIMPLE and CBS_DROPDOWN have an edit field; a drop-down list has not.
-        auto* box = new QComboBox(parent);
-        const DWORD type = item.style & 0x3;
-        box->setEditable(type == CBS_SIMPLE || type == CBS_DROPDOWN);
-        return box;
-    }
+    case DialogItemClass::ComboBox:
+        return MakeComboBox(item.style, ComboEditHeight(parent->font()), parent);
     case DialogItemClass::ListBox:
         return MakeList(item, parent);
     default:
@@ -300,6 +303,18 @@ QWidget* MakeControl(const DialogItem& item, QWidget* parent) {
         edit->setContextMenuPolicy(Qt::NoContextMenu);
         return edit;
     }
+    if (item.isClass(L"msctls_updown32")) {
+        return MakeUpDown(item, parent);
+    }
+    if (item.isClass(L"msctls_trackbar32")) {
+        return MakeTrackbar(item, parent);
+    }
+    if (item.isClass(L"SysListView32")) {
+        return MakeListView(item, parent);
+    }
+    if (item.isClass(L"SysTreeView32")) {
+        return MakeTreeView(item, parent);
+    }
     if (item.isClass(L"SysTabControl32")) {
         return new QTabBar(parent);
     }
@@ -312,8 +327,14 @@ QWidget* MakeControl(const DialogItem& item, QWidget* parent) {
 
 QFont DialogBuilder::dialogFont(const DialogTemplate& dlg) {
     if (dlg.font && dlg.font->pointSize > 0 && !dlg.font->typeface.empty()) {
-        return FontRegistry::font(QString::fromStdWString(dlg.font->typeface), dlg.font->pointSize,
-                                  dlg.font->weight, dlg.font->italic);
+        QString face = QString::fromStdWString(dlg.font->typeface);
+        // An extended template with DS_SHELLFONT that names "MS Shell Dlg"
+        // gets "MS Shell Dlg 2" (Tahoma), as Windows gives it.
+        if (dlg.extended && (dlg.style & DS_SHELLFONT) == DS_SHELLFONT &&
+            face.compare(QStringLiteral("MS Shell Dlg"), Qt::CaseInsensitive) == 0) {
+            face = QStringLiteral("MS Shell Dlg 2");
+        }
+        return FontRegistry::font(face, dlg.font->pointSize, dlg.font->weight, dlg.font->italic);
     }
     return FontRegistry::font(QStringLiteral("Tahoma"), 8);
 }
@@ -339,7 +360,16 @@ std::unique_ptr<QWidget> DialogBuilder::build(const DialogTemplate& dlg, QWidget
         // A drop-down combo box's template height is that of its open list;
         // closed, it is one line high, as Windows draws it.
         if (item.kind() == DialogItemClass::ComboBox && (item.style & 0x3) != CBS_SIMPLE) {
-            place.setHeight(std::min(place.height(), units.height() + 8));
+            place.setHeight(std::min(place.height(), ComboEditHeight(font)));
+        }
+        // An icon static takes its icon's size at the template's place
+        // (templates give ICON statements no size), unless told to keep its own.
+        if (item.kind() == DialogItemClass::Static && (item.style & SS_TYPEMASK) == SS_ICON &&
+            !(item.style & (SS_CENTERIMAGE | SS_REALSIZECONTROL))) {
+            if (auto* picture = qobject_cast<QLabel*>(control);
+                picture && !picture->pixmap().isNull()) {
+                place.setSize(picture->pixmap().size());
+            }
         }
         control->setGeometry(place);
         // Radio buttons exclude each other from one WS_GROUP control to the
@@ -359,6 +389,10 @@ std::unique_ptr<QWidget> DialogBuilder::build(const DialogTemplate& dlg, QWidget
 
 QWidget* DialogBuilder::createControl(const DialogItem& item, QWidget* parent) {
     QWidget* control = MakeControl(item, parent);
+    // A new child window goes to the bottom of the z-order, as on Windows:
+    // the first control of a template ends up on top, in painting and in
+    // hit-testing alike.
+    control->lower();
     control->setProperty(kIdProperty, static_cast<uint>(item.id));
     control->setEnabled((item.style & WS_DISABLED) == 0);
     control->setVisible((item.style & WS_VISIBLE) != 0);
@@ -378,9 +412,8 @@ QWidget* DialogBuilder::control(const QWidget* dialog, DWORD id) {
     if (!dialog) {
         return nullptr;
     }
-    for (QObject* child : dialog->children()) {
-        auto* widget = qobject_cast<QWidget*>(child);
-        if (widget && widget->property(kIdProperty).isValid() && controlId(widget) == id) {
+    for (QWidget* widget : ChildWidgetsInZOrder(dialog)) {
+        if (widget->property(kIdProperty).isValid() && controlId(widget) == id) {
             return widget;
         }
     }

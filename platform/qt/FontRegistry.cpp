@@ -9,6 +9,7 @@
 #include <QRawFont>
 
 #include <cmath>
+#include <iterator>
 
 Q_LOGGING_CATEGORY(lcFonts, "zx.qt.fonts")
 
@@ -16,10 +17,35 @@ namespace zx {
 
 namespace {
 
-const char* const kTahomaFiles[] = {
-    "/usr/share/wine/fonts/tahoma.ttf",
-    "/usr/share/wine/fonts/tahomabd.ttf",
+// The faces dialogs name, with the files Debian's fonts-wine ships them in.
+// MS Sans Serif is a bitmap face on Windows; Wine's scalable copy has its
+// metrics, which is all a dialog's layout needs.
+struct Face {
+    const char* family;
+    const char* files[2];
 };
+const Face kFaces[] = {
+    {"Tahoma", {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}},
+    {"MS Sans Serif", {"/usr/share/wine/fonts/ms_sans_serif.ttf", nullptr}},
+    {"System", {"/usr/share/wine/fonts/system.ttf", nullptr}},
+};
+
+// Windows' FontSubstitutes: the names a template may use for these faces.
+// "MS Shell Dlg" is Microsoft Sans Serif, the TrueType MS Sans Serif, and
+// "MS Shell Dlg 2" Tahoma (a DS_SHELLFONT dialog asks for the latter).
+QString Substitute(const QString& typeface) {
+    const QString face = typeface.trimmed();
+    auto is = [&](const char* name) {
+        return face.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+    };
+    if (is("MS Shell Dlg 2"))
+        return QStringLiteral("Tahoma");
+    if (is("MS Shell Dlg") || is("Microsoft Sans Serif") || is("Helv") || is("Helvetica"))
+        return QStringLiteral("MS Sans Serif");
+    if (is("System"))
+        return QStringLiteral("System");
+    return face;
+}
 
 quint16 BigEndian16(const QByteArray& table, int offset) {
     if (offset < 0 || table.size() < offset + 2) {
@@ -47,36 +73,41 @@ int WindowsLineHeight(const QFont& font) {
 
 } // namespace
 
-bool FontRegistry::ensureRegistered() {
+bool FontRegistry::ensureRegistered(const QString& family) {
     static QMutex mutex;
-    static int state = 0; // 0 not tried, 1 available, 2 missing
+    // Per face: 0 not tried, 1 available, 2 missing.
+    static int state[std::size(kFaces)] = {};
     QMutexLocker lock(&mutex);
-    if (state == 0) {
-        bool any = false;
-        for (const char* path : kTahomaFiles) {
-            if (QFile::exists(QString::fromLatin1(path)) &&
-                QFontDatabase::addApplicationFont(QString::fromLatin1(path)) >= 0) {
-                any = true;
+    for (size_t i = 0; i < std::size(kFaces); ++i) {
+        const Face& face = kFaces[i];
+        if (family.compare(QLatin1String(face.family), Qt::CaseInsensitive) != 0)
+            continue;
+        if (state[i] == 0) {
+            bool any = false;
+            for (const char* path : face.files) {
+                if (path && QFile::exists(QString::fromLatin1(path)) &&
+                    QFontDatabase::addApplicationFont(QString::fromLatin1(path)) >= 0)
+                    any = true;
             }
+            state[i] = any ? 1 : 2;
+            if (!any)
+                qCWarning(lcFonts,
+                          "%s not found (package fonts-wine); dialogs use the default sans font",
+                          face.family);
         }
-        state = any ? 1 : 2;
-        if (!any) {
-            qCWarning(lcFonts,
-                      "Tahoma not found (package fonts-wine); dialogs use the default sans font");
-        }
+        return state[i] == 1;
     }
-    return state == 1;
+    return QFontDatabase::hasFamily(family);
+}
+
+QString FontRegistry::familyFor(const QString& typeface) {
+    return Substitute(typeface);
 }
 
 QFont FontRegistry::font(const QString& typeface, int pointSize, int weight, bool italic) {
-    if (typeface.compare(QStringLiteral("Tahoma"), Qt::CaseInsensitive) == 0 ||
-        typeface.startsWith(QStringLiteral("MS Shell Dlg"), Qt::CaseInsensitive)) {
-        ensureRegistered();
-    }
+    const QString family = Substitute(typeface);
+    ensureRegistered(family);
     QFont f;
-    const QString family = typeface.startsWith(QStringLiteral("MS Shell Dlg"), Qt::CaseInsensitive)
-                               ? QStringLiteral("Tahoma")
-                               : typeface;
     f.setFamilies({family, QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
     f.setStyleHint(QFont::SansSerif);
     // Windows rounds the point size to whole pixels at 96 dots per inch.

@@ -1,6 +1,7 @@
 #pragma once
-// FontRegistry: the fonts dialogs are designed for. Templates name "Tahoma"
-// and expect its metrics; Debian ships it with Wine's fonts. Without it the
+// FontRegistry: the fonts dialogs are designed for. Templates name "Tahoma",
+// "MS Shell Dlg" or "MS Sans Serif" and expect their metrics; Debian ships
+// them with Wine's fonts. Without it the
 // default sans font stands in and dialogs keep their proportions through the
 // base units measured from whichever font is used.
 
@@ -12,9 +13,15 @@ namespace zx {
 
 class FontRegistry {
 public:
-    // Registers the Tahoma files once per process; later calls are free.
-    // Returns whether Tahoma is available.
-    static bool ensureRegistered();
+    // Registers the files of a face this layer ships for (Tahoma, MS Sans
+    // Serif, System) once per process; later calls are free. Returns whether
+    // the face is available.
+    static bool ensureRegistered(const QString& family = QStringLiteral("Tahoma"));
+
+    // The face Windows shows for a typeface name: "MS Shell Dlg 2" is
+    // Tahoma, "MS Shell Dlg", "Microsoft Sans Serif" and "Helv" are MS Sans
+    // Serif, as the system's font substitutes have it.
+    static QString familyFor(const QString& typeface);
 
     // A font as a Windows LOGFONT with lfHeight = -MulDiv(points, 96, 72)
     // would give it: sized in pixels so that dialogs measure alike on every

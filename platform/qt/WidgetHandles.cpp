@@ -58,11 +58,21 @@ Binding* FindBinding(HWND hwnd) {
 
 } // namespace
 
+std::vector<QWidget*> ChildWidgetsInZOrder(const QWidget* widget) {
+    std::vector<QWidget*> out;
+    if (!widget)
+        return out;
+    const QObjectList& children = widget->children();
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        auto* w = qobject_cast<QWidget*>(*it);
+        if (w)
+            out.push_back(w);
+    }
+    return out;
+}
+
 void CollectChildHandles(const QWidget* widget, std::vector<HWND>& out) {
-    for (QObject* child : widget->children()) {
-        auto* w = qobject_cast<QWidget*>(child);
-        if (!w)
-            continue;
+    for (QWidget* w : ChildWidgetsInZOrder(widget)) {
         if (HWND h = HandleFromWidget(w))
             out.push_back(h);
         else
@@ -213,6 +223,7 @@ std::wstring CanonicalClassName(std::wstring_view className) {
                                            L"SysListView32",
                                            L"SysTreeView32",
                                            L"msctls_trackbar32",
+                                           L"msctls_updown32",
                                            L"#32770"};
     for (const wchar_t* name : known) {
         if (EqualsNoCase(className, name))

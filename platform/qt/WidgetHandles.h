@@ -18,6 +18,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QWidget;
 
@@ -57,6 +58,14 @@ using LPCRECT = const RECT*;
 #define HWND_TOPMOST (reinterpret_cast<HWND>(-1))
 #define HWND_NOTOPMOST (reinterpret_cast<HWND>(-2))
 
+// GetWindow relations.
+#define GW_HWNDFIRST 0
+#define GW_HWNDLAST 1
+#define GW_HWNDNEXT 2
+#define GW_HWNDPREV 3
+#define GW_OWNER 4
+#define GW_CHILD 5
+
 // GetWindowLongW indexes.
 #define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
@@ -86,6 +95,9 @@ BOOL IsWindowVisible(HWND hWnd);
 // The nearest window up the widget tree; null for a top-level window.
 HWND GetParent(HWND hWnd);
 BOOL IsChild(HWND hWndParent, HWND hWnd);
+// Siblings and children in z-order, topmost first (GW_CHILD, GW_HWNDNEXT...);
+// null at either end and for an owner, which this layer does not keep.
+HWND GetWindow(HWND hWnd, UINT uCmd);
 // The first control with that id among the window's children.
 HWND GetDlgItem(HWND hDlg, int nIDDlgItem);
 int GetDlgCtrlID(HWND hWnd);
@@ -149,6 +161,13 @@ void ReleaseBinding(HWND hwnd);
 bool DestroyWindowTree(HWND hwnd);
 
 QWidget* WidgetFromHandle(HWND hwnd);
+
+// A widget's child widgets in Windows' z-order, topmost first. Windows puts
+// each new child window at the bottom, so a dialog's first control is on top
+// of the others and first in every enumeration (GetWindow, GetDlgItem, the
+// Tab order); Qt paints and hit-tests its last child on top, so the window
+// layer keeps Qt's stacking and reads it backwards.
+std::vector<QWidget*> ChildWidgetsInZOrder(const QWidget* widget);
 // The handle bound to exactly this widget, or null.
 HWND HandleFromWidget(const QWidget* widget);
 // The handle of this widget or of its nearest ancestor that has one (the

@@ -2,6 +2,7 @@
 // enable, parent, styles, class name, text, focus and repainting.
 #include "platform/LastError.h"
 #include "platform/WidgetHandles.h"
+#include "platform/WidgetTree.h"
 #include "platform/WindowMessages.h"
 #include "platform/rc/zxres.h"
 
@@ -9,6 +10,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <vector>
 
 BOOL ShowWindow(HWND hWnd, int nCmdShow) {
     QWidget* w = zx::WidgetFromHandle(hWnd);
@@ -73,6 +75,38 @@ BOOL IsChild(HWND hWndParent, HWND hWnd) {
             break;
     }
     return FALSE;
+}
+
+HWND GetWindow(HWND hWnd, UINT uCmd) {
+    QWidget* w = zx::WidgetFromHandle(hWnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    std::vector<HWND> list;
+    if (uCmd == GW_CHILD) {
+        zx::CollectChildHandles(w, list);
+        return list.empty() ? nullptr : list.front();
+    }
+    HWND parent = (zx::WindowStyle(hWnd) & WS_CHILD) ? GetParent(hWnd) : nullptr;
+    if (!parent)
+        return uCmd == GW_HWNDFIRST || uCmd == GW_HWNDLAST ? hWnd : nullptr;
+    zx::CollectChildHandles(zx::WidgetFromHandle(parent), list);
+    const auto at = std::find(list.begin(), list.end(), hWnd);
+    if (at == list.end())
+        return nullptr;
+    switch (uCmd) {
+    case GW_HWNDFIRST:
+        return list.front();
+    case GW_HWNDLAST:
+        return list.back();
+    case GW_HWNDNEXT:
+        return at + 1 == list.end() ? nullptr : *(at + 1);
+    case GW_HWNDPREV:
+        return at == list.begin() ? nullptr : *(at - 1);
+    default:
+        return nullptr;
+    }
 }
 
 LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) {

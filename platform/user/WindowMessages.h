@@ -38,6 +38,8 @@
 #define WM_INITDIALOG 0x0110u
 #define WM_COMMAND 0x0111u
 #define WM_TIMER 0x0113u
+#define WM_HSCROLL 0x0114u
+#define WM_VSCROLL 0x0115u
 #define WM_CTLCOLORMSGBOX 0x0132u
 #define WM_CTLCOLOREDIT 0x0133u
 #define WM_CTLCOLORLISTBOX 0x0134u
@@ -80,6 +82,31 @@
 #define VK_TAB 0x09
 #define VK_RETURN 0x0D
 #define VK_ESCAPE 0x1B
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+#define VK_END 0x23
+#define VK_HOME 0x24
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
+
+// Scroll codes of WM_HSCROLL and WM_VSCROLL (LOWORD of wParam).
+#define SB_LINEUP 0
+#define SB_LINELEFT 0
+#define SB_LINEDOWN 1
+#define SB_LINERIGHT 1
+#define SB_PAGEUP 2
+#define SB_PAGELEFT 2
+#define SB_PAGEDOWN 3
+#define SB_PAGERIGHT 3
+#define SB_THUMBPOSITION 4
+#define SB_THUMBTRACK 5
+#define SB_TOP 6
+#define SB_LEFT 6
+#define SB_BOTTOM 7
+#define SB_RIGHT 7
+#define SB_ENDSCROLL 8
 
 // ---- Notifications through WM_NOTIFY --------------------------------------
 struct tagNMHDR {
@@ -355,3 +382,210 @@ struct TCITEMW {
     LPARAM lParam;
 };
 using TCITEM = TCITEMW;
+
+// ---- Up-down controls ("msctls_updown32") ----------------------------------------
+#define UDM_SETRANGE (WM_USER + 101)
+#define UDM_GETRANGE (WM_USER + 102)
+#define UDM_SETPOS (WM_USER + 103)
+#define UDM_GETPOS (WM_USER + 104)
+#define UDM_SETBUDDY (WM_USER + 105)
+#define UDM_GETBUDDY (WM_USER + 106)
+#define UDM_SETACCEL (WM_USER + 107)
+#define UDM_GETACCEL (WM_USER + 108)
+#define UDM_SETBASE (WM_USER + 109)
+#define UDM_GETBASE (WM_USER + 110)
+#define UDM_SETRANGE32 (WM_USER + 111)
+#define UDM_GETRANGE32 (WM_USER + 112)
+#define UDM_SETPOS32 (WM_USER + 113)
+#define UDM_GETPOS32 (WM_USER + 114)
+#define UD_MAXVAL 0x7fff
+#define UD_MINVAL (-UD_MAXVAL)
+
+#define UDN_FIRST (0U - 721U)
+#define UDN_DELTAPOS (UDN_FIRST - 1)
+
+struct NMUPDOWN {
+    NMHDR hdr;
+    int iPos;
+    int iDelta;
+};
+using LPNMUPDOWN = NMUPDOWN*;
+
+// ---- Trackbars ("msctls_trackbar32") ----------------------------------------------
+#define TBM_GETPOS (WM_USER)
+#define TBM_GETRANGEMIN (WM_USER + 1)
+#define TBM_GETRANGEMAX (WM_USER + 2)
+#define TBM_GETTIC (WM_USER + 3)
+#define TBM_SETTIC (WM_USER + 4)
+#define TBM_SETPOS (WM_USER + 5)
+#define TBM_SETRANGE (WM_USER + 6)
+#define TBM_SETRANGEMIN (WM_USER + 7)
+#define TBM_SETRANGEMAX (WM_USER + 8)
+#define TBM_CLEARTICS (WM_USER + 9)
+#define TBM_SETTICFREQ (WM_USER + 20)
+#define TBM_SETPAGESIZE (WM_USER + 21)
+#define TBM_GETPAGESIZE (WM_USER + 22)
+#define TBM_SETLINESIZE (WM_USER + 23)
+#define TBM_GETLINESIZE (WM_USER + 24)
+
+// Scroll codes a trackbar sends with WM_HSCROLL / WM_VSCROLL.
+#define TB_LINEUP 0
+#define TB_LINEDOWN 1
+#define TB_PAGEUP 2
+#define TB_PAGEDOWN 3
+#define TB_THUMBPOSITION 4
+#define TB_THUMBTRACK 5
+#define TB_TOP 6
+#define TB_BOTTOM 7
+#define TB_ENDTRACK 8
+
+// ---- List views ("SysListView32") ---------------------------------------------------
+#define LVM_FIRST 0x1000u
+#define LVM_GETITEMCOUNT (LVM_FIRST + 4)
+#define LVM_DELETEITEM (LVM_FIRST + 8)
+#define LVM_DELETEALLITEMS (LVM_FIRST + 9)
+#define LVM_GETNEXTITEM (LVM_FIRST + 12)
+#define LVM_DELETECOLUMN (LVM_FIRST + 28)
+#define LVM_GETCOLUMNWIDTH (LVM_FIRST + 29)
+#define LVM_SETCOLUMNWIDTH (LVM_FIRST + 30)
+#define LVM_SETITEMSTATE (LVM_FIRST + 43)
+#define LVM_GETITEMSTATE (LVM_FIRST + 44)
+#define LVM_GETSELECTEDCOUNT (LVM_FIRST + 50)
+#define LVM_INSERTITEMW (LVM_FIRST + 77)
+#define LVM_INSERTCOLUMNW (LVM_FIRST + 97)
+#define LVM_GETITEMTEXTW (LVM_FIRST + 115)
+#define LVM_SETITEMTEXTW (LVM_FIRST + 116)
+
+#define LVIF_TEXT 0x0001u
+#define LVIF_IMAGE 0x0002u
+#define LVIF_PARAM 0x0004u
+#define LVIF_STATE 0x0008u
+#define LVIS_FOCUSED 0x0001u
+#define LVIS_SELECTED 0x0002u
+#define LVNI_ALL 0x0000u
+#define LVNI_FOCUSED 0x0001u
+#define LVNI_SELECTED 0x0002u
+#define LVCF_FMT 0x0001u
+#define LVCF_WIDTH 0x0002u
+#define LVCF_TEXT 0x0004u
+#define LVCF_SUBITEM 0x0008u
+#define LVCFMT_LEFT 0x0000
+#define LVCFMT_RIGHT 0x0001
+#define LVCFMT_CENTER 0x0002
+
+#define LVN_FIRST (0U - 100U)
+#define LVN_ITEMCHANGING (LVN_FIRST - 0)
+#define LVN_ITEMCHANGED (LVN_FIRST - 1)
+
+struct LVITEMW {
+    UINT mask;
+    int iItem;
+    int iSubItem;
+    UINT state;
+    UINT stateMask;
+    LPWSTR pszText;
+    int cchTextMax;
+    int iImage;
+    LPARAM lParam;
+    int iIndent;
+};
+using LVITEM = LVITEMW;
+
+struct LVCOLUMNW {
+    UINT mask;
+    int fmt;
+    int cx;
+    LPWSTR pszText;
+    int cchTextMax;
+    int iSubItem;
+    int iImage;
+    int iOrder;
+};
+using LVCOLUMN = LVCOLUMNW;
+
+struct NMLISTVIEW {
+    NMHDR hdr;
+    int iItem;
+    int iSubItem;
+    UINT uNewState;
+    UINT uOldState;
+    UINT uChanged;
+    POINT ptAction;
+    LPARAM lParam;
+};
+using LPNMLISTVIEW = NMLISTVIEW*;
+
+// ---- Tree views ("SysTreeView32") ---------------------------------------------------
+struct _TREEITEM;
+using HTREEITEM = _TREEITEM*;
+
+#define TVI_ROOT (reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(-0x10000)))
+#define TVI_FIRST (reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(-0x0FFFF)))
+#define TVI_LAST (reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(-0x0FFFE)))
+#define TVI_SORT (reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(-0x0FFFD)))
+
+#define TVM_FIRST 0x1100u
+#define TVM_DELETEITEM (TVM_FIRST + 1)
+#define TVM_EXPAND (TVM_FIRST + 2)
+#define TVM_GETCOUNT (TVM_FIRST + 5)
+#define TVM_GETNEXTITEM (TVM_FIRST + 10)
+#define TVM_SELECTITEM (TVM_FIRST + 11)
+#define TVM_INSERTITEMW (TVM_FIRST + 50)
+#define TVM_GETITEMW (TVM_FIRST + 62)
+#define TVM_SETITEMW (TVM_FIRST + 63)
+
+#define TVGN_ROOT 0x0000u
+#define TVGN_NEXT 0x0001u
+#define TVGN_PREVIOUS 0x0002u
+#define TVGN_PARENT 0x0003u
+#define TVGN_CHILD 0x0004u
+#define TVGN_CARET 0x0009u
+#define TVE_COLLAPSE 0x0001u
+#define TVE_EXPAND 0x0002u
+#define TVE_TOGGLE 0x0003u
+#define TVIF_TEXT 0x0001u
+#define TVIF_IMAGE 0x0002u
+#define TVIF_PARAM 0x0004u
+#define TVIF_STATE 0x0008u
+#define TVIF_HANDLE 0x0010u
+#define TVIF_CHILDREN 0x0040u
+#define TVIS_SELECTED 0x0002u
+#define TVIS_EXPANDED 0x0020u
+#define TVC_UNKNOWN 0x0000u
+#define TVC_BYMOUSE 0x0001u
+#define TVC_BYKEYBOARD 0x0002u
+
+#define TVN_FIRST (0U - 400U)
+#define TVN_SELCHANGEDW (TVN_FIRST - 51)
+#define TVN_DELETEITEMW (TVN_FIRST - 58)
+
+struct TVITEMW {
+    UINT mask;
+    HTREEITEM hItem;
+    UINT state;
+    UINT stateMask;
+    LPWSTR pszText;
+    int cchTextMax;
+    int iImage;
+    int iSelectedImage;
+    int cChildren;
+    LPARAM lParam;
+};
+using TVITEM = TVITEMW;
+
+struct TVINSERTSTRUCTW {
+    HTREEITEM hParent;
+    HTREEITEM hInsertAfter;
+    TVITEMW item;
+};
+using TVINSERTSTRUCT = TVINSERTSTRUCTW;
+
+struct NMTREEVIEWW {
+    NMHDR hdr;
+    UINT action;
+    TVITEMW itemOld;
+    TVITEMW itemNew;
+    POINT ptDrag;
+};
+using NMTREEVIEW = NMTREEVIEWW;
+using LPNMTREEVIEW = NMTREEVIEWW*;
