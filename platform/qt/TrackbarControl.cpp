@@ -4,6 +4,7 @@
 #include "platform/ControlState.h"
 #include "platform/rc/zxres.h"
 
+#include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 
@@ -65,15 +66,67 @@ int ScrollCode(QAbstractSlider::SliderAction action) {
     }
 }
 
+// Windows' keys for either orientation: Left and Up a line towards the
+// minimum, Right and Down towards the maximum, Page Up and Page Down a page,
+// Home and End to either end. Qt's differ (Up and Page Up add).
+class TrackbarKeys : public QObject {
+public:
+    TrackbarKeys(ControlState* state) : QObject(state), m_state(state) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return QObject::eventFilter(watched, event);
+        TrackbarState& t = m_state->trackbar;
+        long long pos = t.pos;
+        int code = -1;
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            code = TB_LINEUP;
+            pos -= t.line;
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            code = TB_LINEDOWN;
+            pos += t.line;
+            break;
+        case Qt::Key_PageUp:
+            code = TB_PAGEUP;
+            pos -= t.page;
+            break;
+        case Qt::Key_PageDown:
+            code = TB_PAGEDOWN;
+            pos += t.page;
+            break;
+        case Qt::Key_Home:
+            code = TB_TOP;
+            pos = t.low;
+            break;
+        case Qt::Key_End:
+            code = TB_BOTTOM;
+            pos = t.high;
+            break;
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+        SetPos(t, pos);
+        Show(*m_state);
+        ScrollParent(*m_state, Vertical(*m_state), code, 0);
+        ScrollParent(*m_state, Vertical(*m_state), TB_ENDTRACK, 0);
+        return true;
+    }
+
+private:
+    ControlState* m_state;
+};
+
 } // namespace
 
 QWidget* MakeTrackbar(const DialogItem& item, QWidget* parent) {
     const bool vertical = (item.style & TBS_VERT) != 0;
     auto* slider = new QSlider(vertical ? Qt::Vertical : Qt::Horizontal, parent);
-    // Windows puts a vertical trackbar's minimum at the top and its keys
-    // follow the position: Down and Right step towards the maximum.
+    // Windows puts a vertical trackbar's minimum at the top.
     slider->setInvertedAppearance(vertical);
-    slider->setInvertedControls(vertical);
     if (item.style & TBS_NOTICKS)
         slider->setTickPosition(QSlider::NoTicks);
     else if (item.style & TBS_BOTH)
@@ -139,10 +192,11 @@ void AttachTrackbar(ControlState& s) {
     if (!(s.style & TBS_AUTOTICKS))
         s.trackbar.ticFrequency = std::max(1, s.trackbar.high - s.trackbar.low);
     Show(s);
+    slider->installEventFilter(new TrackbarKeys(&s));
     ControlState* state = &s;
-    // The action comes with the slider already at its new place; the parent
-    // hears of it once the position is ours, and every move but a drag ends
-    // with TB_ENDTRACK, as a key's release or a click's ends it on Windows.
+    // The mouse's actions come with the slider already at its new place; the
+    // parent hears of them once the position is ours, and every move but a
+    // drag ends with TB_ENDTRACK, as the click's release ends it on Windows.
     QObject::connect(slider, &QAbstractSlider::actionTriggered, state, [state](int action) {
         const int code = ScrollCode(static_cast<QAbstractSlider::SliderAction>(action));
         QSlider* slider = SliderOf(*state);
