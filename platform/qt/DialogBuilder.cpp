@@ -65,7 +65,9 @@ protected:
         const QRect frame = rect().adjusted(0, metrics.height() / 2, -1, -1);
         QRect titleRect;
         if (!title().isEmpty()) {
-            const int indent = metrics.averageCharWidth() + 2;
+            // One average character in; measured, since some faces (Wine's
+            // MS Sans Serif) report no usable average width of their own.
+            const int indent = FontRegistry::baseUnits(font()).width() + 2;
             titleRect = QRect(indent, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
         }
         // The frame's top line stops on either side of the title, and every

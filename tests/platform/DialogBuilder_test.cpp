@@ -1,12 +1,14 @@
 #include "platform/DialogBuilder.h"
 #include "platform/FontRegistry.h"
 #include "platform/ResImage.h"
+#include "platform/rc/zxres.h"
 
 #include "support/OwnResources.h"
 #include "support/RenderPng.h"
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -30,13 +32,57 @@ zx::DialogTemplate builderTemplate() {
 
 } // namespace
 
-// Templates are laid out in dialog units for Tahoma 8, whose base units are
-// 6 x 13 pixels on Windows; anything else distorts every dialog.
-TEST(DialogBuilder, TahomaBaseUnitsMatchWindows) {
-    if (!zx::FontRegistry::ensureRegistered()) {
-        GTEST_SKIP() << "Tahoma (fonts-wine) is not installed";
+// Templates are laid out in dialog units of their font, measured from the face
+// actually shown: Tahoma 8 and MS Sans Serif 8 both give 6 x 13 pixels on
+// Windows; anything else distorts every dialog.
+TEST(DialogBuilder, BaseUnitsFollowTheFaceShown) {
+    if (!zx::FontRegistry::ensureRegistered("Tahoma") ||
+        !zx::FontRegistry::ensureRegistered("MS Sans Serif")) {
+        GTEST_SKIP() << "Tahoma or MS Sans Serif (fonts-wine) is not installed";
     }
     EXPECT_EQ(zx::FontRegistry::baseUnits(zx::FontRegistry::font("Tahoma", 8)), QSize(6, 13));
+    const QFont sans = zx::FontRegistry::font("MS Sans Serif", 8);
+    EXPECT_EQ(QFontInfo(sans).family(), QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(zx::FontRegistry::baseUnits(sans), QSize(6, 13));
+    // The names Windows substitutes: MS Shell Dlg 2 is Tahoma, MS Shell Dlg
+    // and Helv are MS Sans Serif.
+    EXPECT_EQ(zx::FontRegistry::familyFor("MS Shell Dlg 2"), QStringLiteral("Tahoma"));
+    EXPECT_EQ(zx::FontRegistry::familyFor("ms shell dlg"), QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(zx::FontRegistry::familyFor("Helv"), QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(zx::FontRegistry::familyFor("Courier New"), QStringLiteral("Courier New"));
+    if (zx::FontRegistry::ensureRegistered("System")) {
+        EXPECT_EQ(QFontInfo(zx::FontRegistry::font("System", 10)).family(),
+                  QStringLiteral("System"));
+    }
+
+    // A DIALOGEX with DS_SHELLFONT that names MS Shell Dlg is shown in
+    // Tahoma; without DS_SHELLFONT in MS Sans Serif.
+    zx::DialogTemplate shell;
+    shell.extended = true;
+    shell.style = DS_SHELLFONT;
+    shell.font = zx::DialogFont{8, 400, false, 0, L"MS Shell Dlg"};
+    EXPECT_EQ(zx::DialogBuilder::dialogFont(shell).families().front(), QStringLiteral("Tahoma"));
+    shell.style = DS_SETFONT;
+    EXPECT_EQ(zx::DialogBuilder::dialogFont(shell).families().front(),
+              QStringLiteral("MS Sans Serif"));
+
+    auto dlg = zx::ParseDialogTemplate(zxtest::OwnResource(zx::kRtDialog, 43));
+    ASSERT_TRUE(dlg.has_value());
+    const auto dialog = zx::DialogBuilder::build(*dlg);
+    EXPECT_EQ(QFontInfo(dialog->font()).family(), QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(dialog->size(), QSize(270, 130)); // 180 x 80 units at 6 x 13
+    zxtest::RenderPng(dialog.get(), "builder_ms_sans_serif");
+    // The group box's title sits one average character in, as on Windows.
+    auto* link = zx::DialogBuilder::control(dialog.get(), 4003);
+    ASSERT_NE(link, nullptr);
+    const QImage frame = link->grab().toImage();
+    int inked = 0;
+    for (int x = 0; x < 40; ++x) {
+        for (int y = 0; y < 5; ++y)
+            inked += frame.pixel(x, y) == link->palette().color(QPalette::WindowText).rgb();
+    }
+    EXPECT_GT(inked, 5) << "no title drawn";
+
     // MulDiv rounding: 7 units across is 10.5 pixels, which rounds up.
     EXPECT_EQ(zx::DialogBuilder::toPixels(QSize(6, 13), 7, 5, 50, 14), QRect(11, 8, 75, 23));
     EXPECT_EQ(zx::DialogBuilder::toPixels(QSize(6, 13), -7, 0, 0, 0).left(), -11);
