@@ -4,6 +4,7 @@
 #include "platform/rc/zxres.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QPainter>
@@ -32,9 +33,20 @@ public:
         });
         QObject::connect(this, &QComboBox::currentIndexChanged, m_list,
                          [this](int row) { m_list->setCurrentIndex(model()->index(row, 0)); });
+        // QComboBox lays its edit field out over its whole height whenever
+        // it sees fit (a new current item, a style change...); it goes back.
+        lineEdit()->installEventFilter(this);
     }
 
     void showPopup() override {} // the list is always there
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == lineEdit() &&
+            (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+            lineEdit()->geometry() != editPlace())
+            lineEdit()->setGeometry(editPlace());
+        return QComboBox::eventFilter(watched, event);
+    }
 
 protected:
     void resizeEvent(QResizeEvent* event) override {
@@ -55,11 +67,16 @@ protected:
     }
 
 private:
-    void place() {
+    QRect editPlace() const {
         const int edit = std::min(m_editHeight, height());
         const int border = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+        return QRect(border, border, width() - 2 * border, edit - 2 * border);
+    }
+
+    void place() {
+        const int edit = std::min(m_editHeight, height());
         if (lineEdit())
-            lineEdit()->setGeometry(border, border, width() - 2 * border, edit - 2 * border);
+            lineEdit()->setGeometry(editPlace());
         m_list->setGeometry(0, edit, width(), std::max(0, height() - edit));
     }
 

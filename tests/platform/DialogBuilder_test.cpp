@@ -1,6 +1,8 @@
+#include "platform/Dialog.h"
 #include "platform/DialogBuilder.h"
 #include "platform/FontRegistry.h"
 #include "platform/ResImage.h"
+#include "platform/WidgetHandles.h"
 #include "platform/rc/zxres.h"
 
 #include "support/OwnResources.h"
@@ -13,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -220,4 +223,113 @@ TEST(DialogBuilder, ClicksReachEveryButtonThroughGroupBoxesAndTexts) {
     ASSERT_NE(combo, nullptr);
     EXPECT_TRUE(combo->isEditable());
     zxtest::RenderPng(dialog.get(), "builder_groups");
+}
+
+// Through the window layer, as an application shows it: the common controls
+// take their places (the up-down against its buddy, the icon at its own
+// size, the simple combo box's list below its edit), and the first control
+// of the template lies on top of the ones after it.
+TEST(DialogBuilder, CommonControlsTakeTheirPlacesInADialog) {
+    CDialog dlg;
+    ASSERT_TRUE(dlg.Create(42));
+    QWidget* dialog = dlg.GetWidget();
+    dialog->show();
+    const QSize units = zx::FontRegistry::baseUnits(dialog->font());
+    auto rect = [&](int x, int y, int cx, int cy) {
+        return zx::DialogBuilder::toPixels(units, x, y, cx, cy);
+    };
+    auto widget = [&](int id) { return zx::WidgetFromHandle(::GetDlgItem(dlg.GetSafeHwnd(), id)); };
+
+    // Windows' enumeration runs in template order, topmost first.
+    HWND child = ::GetWindow(dlg.GetSafeHwnd(), GW_CHILD);
+    EXPECT_EQ(::GetDlgCtrlID(child), 3003);
+    child = ::GetWindow(child, GW_HWNDNEXT);
+    EXPECT_EQ(::GetDlgCtrlID(child), 3004);
+    EXPECT_EQ(::GetWindow(child, GW_HWNDPREV), ::GetWindow(dlg.GetSafeHwnd(), GW_CHILD));
+    EXPECT_EQ(::GetDlgCtrlID(::GetWindow(child, GW_HWNDLAST)), 3013);
+    // Where "Front" and "Back" overlap, "Front", listed first, takes the click.
+    const QPoint overlap = rect(212, 14, 41, 7).center();
+    EXPECT_EQ(dialog->childAt(overlap), widget(3001));
+
+    // The up-down took the edit before it as its buddy and sits on its right end.
+    const HWND spin = ::GetDlgItem(dlg.GetSafeHwnd(), 3007);
+    EXPECT_EQ(reinterpret_cast<HWND>(::SendMessageW(spin, UDM_GETBUDDY, 0, 0)),
+              ::GetDlgItem(dlg.GetSafeHwnd(), 3006));
+    const QRect edit = rect(105, 20, 50, 12);
+    EXPECT_EQ(widget(3007)->geometry().right(), edit.right());
+    EXPECT_EQ(widget(3007)->geometry().top(), edit.top());
+    EXPECT_EQ(widget(3006)->geometry().right() + 1, widget(3007)->geometry().left());
+    ::SendMessageW(spin, UDM_SETRANGE32, 0, 20);
+    ::SendMessageW(spin, UDM_SETPOS32, 0, 3);
+    wchar_t text[16] = {};
+    ::GetDlgItemTextW(dlg.GetSafeHwnd(), 3006, text, 16);
+    EXPECT_EQ(std::wstring(text), L"3");
+
+    // The icon, given no size, is its 32 x 32 picture at the template's place.
+    auto* icon = qobject_cast<QLabel*>(widget(3008));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->geometry(), QRect(rect(175, 20, 0, 0).topLeft(), QSize(32, 32)));
+    EXPECT_FALSE(icon->pixmap().isNull());
+
+    // CBS_SIMPLE: the template's whole height, its list always shown below.
+    QWidget* simple = widget(3011);
+    EXPECT_EQ(simple->geometry(), rect(105, 62, 90, 46));
+    auto* list = simple->findChild<QListView*>();
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_GT(list->y(), 0);
+    EXPECT_EQ(list->geometry().bottom(), simple->height() - 1);
+    const HWND combo = ::GetDlgItem(dlg.GetSafeHwnd(), 3011);
+    for (const wchar_t* item : {L"115200", L"57600", L"9600"})
+        ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(1, 0)).center());
+    EXPECT_EQ(::SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
+    auto* field = simple->findChild<QLineEdit*>();
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->text(), QStringLiteral("57600"));
+    EXPECT_LE(field->geometry().bottom(), list->y()); // the field stays above the list
+
+    // Something in every control for the picture.
+    for (const wchar_t* item : {L"Pelmarin EVB", L"Simulated board"})
+        ::SendDlgItemMessageW(dlg.GetSafeHwnd(), 3010, LB_ADDSTRING, 0,
+                              reinterpret_cast<LPARAM>(item));
+    ::SendDlgItemMessageW(dlg.GetSafeHwnd(), 3009, TBM_SETPOS, TRUE, 30);
+    ::SendDlgItemMessageW(dlg.GetSafeHwnd(), 3014, TBM_SETPOS, TRUE, 70);
+    const HWND view = ::GetDlgItem(dlg.GetSafeHwnd(), 3012);
+    LVCOLUMNW column{LVCF_TEXT | LVCF_WIDTH, 0, 100, const_cast<LPWSTR>(L"Board"), 0, 0, 0, 0};
+    ::SendMessageW(view, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    column.pszText = const_cast<LPWSTR>(L"Port");
+    column.cx = 70;
+    ::SendMessageW(view, LVM_INSERTCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
+    for (int i = 0; i < 3; ++i) {
+        const std::wstring name = L"Board " + std::to_wstring(i + 1);
+        const std::wstring port = L"COM" + std::to_wstring(i + 3);
+        LVITEMW row{};
+        row.mask = LVIF_TEXT;
+        row.iItem = i;
+        row.pszText = const_cast<LPWSTR>(name.c_str());
+        ::SendMessageW(view, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row));
+        row.iSubItem = 1;
+        row.pszText = const_cast<LPWSTR>(port.c_str());
+        ::SendMessageW(view, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&row));
+    }
+    const HWND tree = ::GetDlgItem(dlg.GetSafeHwnd(), 3013);
+    auto insert = [&](HTREEITEM parent, const wchar_t* name) {
+        TVINSERTSTRUCTW node{};
+        node.hParent = parent;
+        node.hInsertAfter = TVI_LAST;
+        node.item.mask = TVIF_TEXT;
+        node.item.pszText = const_cast<LPWSTR>(name);
+        return reinterpret_cast<HTREEITEM>(
+            ::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&node)));
+    };
+    const HTREEITEM boards = insert(TVI_ROOT, L"Boards");
+    insert(boards, L"Pelmarin EVB");
+    ::SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET,
+                   reinterpret_cast<LPARAM>(insert(boards, L"Simulated")));
+    insert(TVI_ROOT, L"Links");
+    ::CheckDlgButton(dlg.GetSafeHwnd(), 3005, BST_CHECKED);
+    EXPECT_FALSE(zxtest::RenderPng(dlg.GetSafeHwnd(), "builder_common_controls").empty());
+    dlg.DestroyWindow();
 }
