@@ -194,6 +194,32 @@ TEST(DialogBuilder, ClicksReachEveryButtonThroughGroupBoxesAndTexts) {
         ++clicked;
     }
     EXPECT_EQ(clicked, 9);
+
+    // The same through the window layer, whose controls are windows with
+    // their own z-order: the window under the mouse is the button, and the
+    // button's window reports its new state.
+    CDialog window;
+    ASSERT_TRUE(window.CreateIndirect(*dlg));
+    QWidget* shown = window.GetWidget();
+    shown->show();
+    int toggled = 0;
+    for (const zx::DialogItem& item : dlg->items) {
+        const HWND control = ::GetDlgItem(window.GetSafeHwnd(), static_cast<int>(item.id));
+        if (!qobject_cast<QAbstractButton*>(zx::WidgetFromHandle(control)))
+            continue;
+        const QPoint centre =
+            zx::DialogBuilder::toPixels(units, item.x, item.y, item.cx, item.cy).center();
+        QWidget* hit = shown->childAt(centre);
+        ASSERT_EQ(zx::WindowFromWidget(hit), control) << "control " << item.id << " is covered";
+        const UINT before = ::IsDlgButtonChecked(window.GetSafeHwnd(), static_cast<int>(item.id));
+        QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(shown, centre));
+        const UINT after = ::IsDlgButtonChecked(window.GetSafeHwnd(), static_cast<int>(item.id));
+        EXPECT_NE(after, before) << "control " << item.id;
+        toggled += after == BST_CHECKED ? 1 : 0;
+    }
+    EXPECT_EQ(toggled, 9);
+    window.DestroyWindow();
+
     // Radio buttons of one group still exclude each other.
     EXPECT_FALSE(
         qobject_cast<QRadioButton*>(zx::DialogBuilder::control(dialog.get(), 2004))->isChecked());
