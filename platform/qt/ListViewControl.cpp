@@ -213,7 +213,8 @@ QWidget* MakeListView(const DialogItem& item, QWidget* parent) {
     view->setRootIsDecorated(false);
     view->setItemsExpandable(false);
     view->setUniformRowHeights(true);
-    view->setColumnCount(0);
+    // A report has the columns it is given; the other views show one.
+    view->setColumnCount((item.style & LVS_TYPEMASK) == LVS_REPORT ? 0 : 1);
     view->setHeaderHidden((item.style & LVS_NOCOLUMNHEADER) != 0 ||
                           (item.style & LVS_TYPEMASK) != LVS_REPORT);
     view->header()->setSectionsClickable(!(item.style & LVS_NOSORTHEADER));
