@@ -169,11 +169,13 @@ QWidget* MakeStatic(const DialogItem& item, QWidget* parent) {
     }
     case SS_BITMAP:
     case SS_ICON: {
-        // The picture comes from the module the templates are read from.
+        // The picture comes from the module the templates are read from, or
+        // else from the program's own, where dialogs are looked up as well.
         auto* picture = new QLabel(parent);
         QImage image;
-        if (item.title.isOrdinal()) {
-            HMODULE module = AfxGetResourceHandle();
+        for (HMODULE module : {AfxGetResourceHandle(), HMODULE(nullptr)}) {
+            if (!item.title.isOrdinal() || !image.isNull())
+                break;
             image = type == SS_BITMAP ? LoadBitmapImage(module, item.title.ordinal)
                                       : LoadIconImage(module, item.title.ordinal,
                                                       (item.style & SS_REALSIZEIMAGE) ? 0 : 32);
