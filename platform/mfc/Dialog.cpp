@@ -212,7 +212,7 @@ BOOL CDialog::CreateFromTemplate(const zx::DialogTemplate& dlg, CWnd* pParentWnd
     built.release(); // the window owns it now
     widget->hide();
 
-    // Controls, in template order (their widgets were made in that order).
+    // Controls, in template order, which is their z-order from the top.
     for (size_t i = 0; i < controls.size() && i < dlg.items.size(); ++i) {
         const zx::DialogItem& item = dlg.items[i];
         if (!zx::CreateControlHandle(controls[i], item.className(), item.style, item.exStyle,
