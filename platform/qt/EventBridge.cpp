@@ -170,7 +170,9 @@ private:
         }
         const QPoint global = event->globalPosition().toPoint();
         QWidget* targetWidget = WidgetFromHandle(target);
-        const QPoint local = targetWidget ? targetWidget->mapFromGlobal(global) : QPoint();
+        const QPoint local =
+            targetWidget ? targetWidget->mapFromGlobal(global) - QPoint(0, ClientTop(targetWidget))
+                         : QPoint();
         MSG msg{target,
                 message,
                 0,
@@ -213,7 +215,8 @@ private:
         if (!hwnd || !Routed(hwnd))
             return;
         auto* w = static_cast<QWidget*>(watched);
-        SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->width(), w->height()));
+        SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED,
+                     MAKELPARAM(w->width(), std::max(0, w->height() - ClientTop(w))));
     }
 
     static void ShowEvent(QObject* watched) {
