@@ -165,8 +165,23 @@ HMENU LoadFrom(HINSTANCE module, LPCWSTR name) {
 
 // The bar of a window's menu: a command chosen in it reaches the window as
 // WM_COMMAND (HIWORD(wParam) = 0), as Windows sends it. Pop-ups are filled
-// when they open, so that items enabled or checked since show as they are.
-void FillBar(MenuTable& t, QMenuBar& bar, HMENU menu) {
+// again when they open, so that items enabled or checked since show as they
+// are.
+void SendCommands(QWidget* menu, HWND hwnd, int depth = 0) {
+    if (depth > 64)
+        return;
+    for (QAction* action : menu->actions()) {
+        if (QMenu* sub = action->menu()) {
+            SendCommands(sub, hwnd, depth + 1);
+        } else if (action->data().isValid()) {
+            const UINT id = action->data().toUInt();
+            QObject::connect(action, &QAction::triggered, action,
+                             [hwnd, id] { SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); });
+        }
+    }
+}
+
+void FillBar(MenuTable& t, QMenuBar& bar, HMENU menu, HWND hwnd) {
     const MenuNode* node = Find(t, menu);
     if (!node)
         return;
@@ -183,11 +198,14 @@ void FillBar(MenuTable& t, QMenuBar& bar, HMENU menu) {
         QMenu* sub = bar.addMenu(QString::fromStdWString(item.text));
         sub->setEnabled(enabled);
         const HMENU popup = item.popup;
-        QObject::connect(sub, &QMenu::aboutToShow, sub, [sub, popup] {
+        QObject::connect(sub, &QMenu::aboutToShow, sub, [sub, popup, hwnd] {
             sub->clear();
-            MenuTable& table = Table();
-            std::lock_guard lock(table.mutex);
-            Fill(table, *sub, popup, 1);
+            {
+                MenuTable& table = Table();
+                std::lock_guard lock(table.mutex);
+                Fill(table, *sub, popup, 1);
+            }
+            SendCommands(sub, hwnd);
         });
         Fill(t, *sub, popup, 1);
     }
@@ -198,12 +216,9 @@ QMenuBar* NewBar(HWND hwnd, HMENU menu) {
     {
         MenuTable& t = Table();
         std::lock_guard lock(t.mutex);
-        FillBar(t, *bar, menu);
+        FillBar(t, *bar, menu, hwnd);
     }
-    QObject::connect(bar, &QMenuBar::triggered, bar, [hwnd](QAction* action) {
-        if (action->data().isValid())
-            SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(action->data().toUInt(), 0), 0);
-    });
+    SendCommands(bar, hwnd);
     // The window's menu goes with its window, as on Windows.
     QObject::connect(bar, &QObject::destroyed, [hwnd, menu] {
         MenuTable& t = Table();
@@ -429,9 +444,12 @@ BOOL DrawMenuBar(HWND window) {
     if (!menu || !bar)
         return FALSE;
     bar->clear();
-    auto& t = zx::Table();
-    std::lock_guard lock(t.mutex);
-    zx::FillBar(t, *bar, menu);
+    {
+        auto& t = zx::Table();
+        std::lock_guard lock(t.mutex);
+        zx::FillBar(t, *bar, menu, window);
+    }
+    zx::SendCommands(bar, window);
     return TRUE;
 }
 
