@@ -1,8 +1,6 @@
 #include "platform/ToolBarResource.h"
 
-#include "platform/ResImage.h"
 #include "platform/ResReader.h"
-#include "platform/Resources.h"
 
 namespace zx {
 
@@ -49,16 +47,6 @@ std::optional<ToolBarResource> ParseToolBarResource(std::span<const BYTE> data) 
     if (auto bar = ReadMfcForm(data))
         return bar;
     return ReadWindresForm(data);
-}
-
-std::optional<ToolBarResource> LoadToolBarResource(HINSTANCE module, LPCWSTR name) {
-    const HINSTANCE chain[] = {module ? module : AfxGetResourceHandle(), nullptr};
-    for (size_t i = 0; i < (module ? 1u : 2u); ++i) {
-        const auto bytes = ResourceBytes(chain[i], name, MAKEINTRESOURCEW(kRtToolBar));
-        if (!bytes.empty())
-            return ParseToolBarResource(bytes);
-    }
-    return std::nullopt;
 }
 
 } // namespace zx
