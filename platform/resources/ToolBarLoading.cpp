@@ -5,13 +5,10 @@
 namespace zx {
 
 std::optional<ToolBarResource> LoadToolBarResource(HINSTANCE module, LPCWSTR name) {
-    const HINSTANCE chain[] = {module ? module : AfxGetResourceHandle(), nullptr};
-    for (size_t i = 0; i < (module ? 1u : 2u); ++i) {
-        const auto bytes = ResourceBytes(chain[i], name, MAKEINTRESOURCEW(kRtToolBar));
-        if (!bytes.empty())
-            return ParseToolBarResource(bytes);
-    }
-    return std::nullopt;
+    const auto bytes = ResourceBytesInChain(module, name, MAKEINTRESOURCEW(kRtToolBar));
+    if (bytes.empty())
+        return std::nullopt;
+    return ParseToolBarResource(bytes);
 }
 
 } // namespace zx

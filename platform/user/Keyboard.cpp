@@ -1,6 +1,5 @@
 #include "platform/Keyboard.h"
 
-#include "platform/ResImage.h"
 #include "platform/Resources.h"
 #include "platform/WindowHandles.h"
 
@@ -75,15 +74,9 @@ SHORT GetKeyState(int virtualKey) {
 }
 
 HACCEL LoadAcceleratorsW(HINSTANCE module, LPCWSTR name) {
-    const HINSTANCE chain[] = {module ? module : AfxGetResourceHandle(), nullptr};
-    for (size_t i = 0; i < (module ? 1u : 2u); ++i) {
-        const auto bytes = zx::ResourceBytes(chain[i], name, RT_ACCELERATOR);
-        if (bytes.empty())
-            continue;
-        auto entries = zx::ParseAcceleratorTable(bytes);
-        return entries ? AddTable(std::move(*entries)) : nullptr;
-    }
-    return nullptr;
+    auto entries =
+        zx::ParseAcceleratorTable(zx::ResourceBytesInChain(module, name, RT_ACCELERATOR));
+    return entries ? AddTable(std::move(*entries)) : nullptr;
 }
 
 HACCEL LoadAccelerators(HINSTANCE module, LPCWSTR name) {
