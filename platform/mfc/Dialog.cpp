@@ -1,10 +1,14 @@
 #include "platform/Dialog.h"
 
 #include "platform/DialogBuilder.h"
+#include "platform/DlgInit.h"
 #include "platform/FontRegistry.h"
+#include "platform/Menu.h"
 #include "platform/Messages.h"
 #include "platform/MfcLog.h"
+#include "platform/Modules.h"
 #include "platform/Resources.h"
+#include "platform/WideText.h"
 #include "platform/rc/zxres.h"
 
 #include <QApplication>
@@ -30,6 +34,19 @@ std::optional<zx::DialogTemplate> ReadTemplate(HINSTANCE module, LPCWSTR name) {
     if (!bytes || size == 0)
         return std::nullopt;
     return zx::ParseDialogTemplate(std::span<const BYTE>(bytes, size));
+}
+
+QString ResourceName(LPCWSTR name) {
+    if (IS_INTRESOURCE(name))
+        return QString::number(reinterpret_cast<std::uintptr_t>(name));
+    return QString::fromWCharArray(name);
+}
+
+// MFC's resource compiler keyword makes type 240; a compiler that does not
+// know it stores the type by its name.
+std::span<const BYTE> DlgInitBytes(HINSTANCE module, LPCWSTR name) {
+    const auto bytes = zx::ResourceBytes(module, name, RT_DLGINIT);
+    return bytes.empty() ? zx::ResourceBytes(module, name, L"DLGINIT") : bytes;
 }
 
 bool IsPushButton(HWND hwnd) {
@@ -142,8 +159,10 @@ std::optional<zx::DialogTemplate> CDialog::LoadDialogTemplate() const {
         return std::nullopt;
     const HINSTANCE modules[] = {AfxGetResourceHandle(), m_hTemplateModule, nullptr};
     for (HINSTANCE module : modules) {
-        if (auto dlg = ReadTemplate(module, m_lpszTemplateName))
+        if (auto dlg = ReadTemplate(module, m_lpszTemplateName)) {
+            m_hTemplateSource = module ? module : GetModuleHandleW(nullptr);
             return dlg;
+        }
     }
     if (IS_INTRESOURCE(m_lpszTemplateName))
         qCWarning(lcDialogs, "Dialog template %u not found or damaged",
@@ -152,6 +171,70 @@ std::optional<zx::DialogTemplate> CDialog::LoadDialogTemplate() const {
         qCWarning(lcDialogs, "Dialog template %s not found or damaged",
                   qUtf8Printable(QString::fromWCharArray(m_lpszTemplateName)));
     return std::nullopt;
+}
+
+void CDialog::SetTemplateMenu(const zx::SzOrOrd& name) {
+    const LPCWSTR id = name.isOrdinal() ? MAKEINTRESOURCEW(name.ordinal) : name.text.c_str();
+    HMENU menu = ::LoadMenuW(m_hTemplateSource, id);
+    if (menu && ::SetMenu(m_hWnd, menu))
+        return;
+    if (menu)
+        ::DestroyMenu(menu);
+    qCWarning(lcDialogs, "Dialog menu %s not found or damaged: the dialog has no menu bar",
+              qUtf8Printable(ResourceName(id)));
+}
+
+BOOL CDialog::ExecuteDlgInit(LPCWSTR lpszResourceName) {
+    if (!m_hWnd || !lpszResourceName)
+        return FALSE;
+    std::span<const BYTE> bytes;
+    if (m_hTemplateSource) {
+        bytes = DlgInitBytes(m_hTemplateSource, lpszResourceName);
+    } else {
+        for (HINSTANCE module : {AfxGetResourceHandle(), m_hTemplateModule, HINSTANCE{}}) {
+            bytes = DlgInitBytes(module, lpszResourceName);
+            if (!bytes.empty())
+                break;
+        }
+    }
+    if (bytes.empty())
+        return TRUE;
+    const auto items = zx::ParseDlgInit(bytes);
+    if (!items) {
+        qCWarning(lcDialogs, "DLGINIT %s is damaged: its list items are left out",
+                  qUtf8Printable(ResourceName(lpszResourceName)));
+        return FALSE;
+    }
+    BOOL allIn = TRUE;
+    for (const zx::DlgInitItem& item : *items) {
+        UINT message = 0;
+        switch (item.action) {
+        case zx::DlgInitItem::Action::AddListString:
+            message = LB_ADDSTRING;
+            break;
+        case zx::DlgInitItem::Action::AddComboString:
+        // Extended combo boxes are combo boxes here: their items are texts.
+        case zx::DlgInitItem::Action::InsertComboExItem:
+            message = CB_ADDSTRING;
+            break;
+        case zx::DlgInitItem::Action::Other:
+            // Its data would be passed as a pointer the message trusts.
+            qCWarning(lcDialogs, "DLGINIT %s: message 0x%04x for control %u is not supported",
+                      qUtf8Printable(ResourceName(lpszResourceName)), item.message, item.controlId);
+            allIn = FALSE;
+            continue;
+        }
+        const std::wstring text = zx::AnsiToWide(item.text.data(), item.text.size());
+        HWND control = ::GetDlgItem(m_hWnd, item.controlId);
+        if (!control ||
+            ::SendMessageW(control, message, 0, reinterpret_cast<LPARAM>(text.c_str())) < 0) {
+            qCWarning(lcDialogs, "DLGINIT %s: control %u took no item \"%s\"",
+                      qUtf8Printable(ResourceName(lpszResourceName)), item.controlId,
+                      qUtf8Printable(QString::fromStdWString(text)));
+            allIn = FALSE;
+        }
+    }
+    return allIn;
 }
 
 BOOL CDialog::Create(LPCWSTR lpszTemplateName, CWnd* pParentWnd) {
@@ -175,6 +258,7 @@ BOOL CDialog::CreateIndirect(const zx::DialogTemplate& dialogTemplate, CWnd* pPa
         return FALSE;
     if (pParentWnd)
         m_pParentWnd = pParentWnd;
+    m_hTemplateSource = nullptr;
     return CreateFromTemplate(dialogTemplate, m_pParentWnd,
                               (dialogTemplate.style & WS_VISIBLE) != 0);
 }
@@ -211,6 +295,8 @@ BOOL CDialog::CreateFromTemplate(const zx::DialogTemplate& dlg, CWnd* pParentWnd
         return FALSE;
     built.release(); // the window owns it now
     widget->hide();
+    if (!dlg.menu.isNone() && !child)
+        SetTemplateMenu(dlg.menu);
 
     // Controls, in template order, which is their z-order from the top.
     for (size_t i = 0; i < controls.size() && i < dlg.items.size(); ++i) {
@@ -225,6 +311,9 @@ BOOL CDialog::CreateFromTemplate(const zx::DialogTemplate& dlg, CWnd* pParentWnd
             (item.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON && m_nDefID == 0)
             m_nDefID = item.id;
     }
+
+    if (m_hTemplateSource && m_lpszTemplateName)
+        ExecuteDlgInit(m_lpszTemplateName);
 
     HWND hwnd = m_hWnd;
     QWidget* first = FirstTabStop(widget);
@@ -242,7 +331,8 @@ BOOL CDialog::CreateFromTemplate(const zx::DialogTemplate& dlg, CWnd* pParentWnd
         } else {
             const QRect at = zx::DialogBuilder::toPixels(units, dlg.x, dlg.y, 0, 0);
             const QPoint origin =
-                parentWidget ? parentWidget->mapToGlobal(QPoint(0, 0)) : QPoint(0, 0);
+                parentWidget ? parentWidget->mapToGlobal(QPoint(0, zx::ClientTop(parentWidget)))
+                             : QPoint(0, 0);
             widget->move(origin + at.topLeft());
         }
     }

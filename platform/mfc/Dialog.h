@@ -53,6 +53,12 @@ public:
     DWORD GetDefID() const;
     // Dialog units to pixels with this dialog's font.
     void MapDialogRect(LPRECT lpRect) const;
+    // Fills the list and combo boxes from the DLGINIT resource of that name,
+    // looked up where the template was found (the resource chain for
+    // templates given in memory). Done for a template's own id before
+    // WM_INITDIALOG. TRUE when there is none or every item went in; damaged
+    // data adds nothing and is logged.
+    BOOL ExecuteDlgInit(LPCWSTR lpszResourceName);
 
     LPCWSTR m_lpszTemplateName = nullptr;
     UINT m_nIDHelp = 0;
@@ -70,8 +76,14 @@ protected:
     BOOL CreateFromTemplate(const zx::DialogTemplate& dialogTemplate, CWnd* pParentWnd,
                             bool visible);
     void SetTemplateName(LPCWSTR lpszTemplateName);
+    // Loads the template's menu where the template was found and gives it to
+    // the window.
+    void SetTemplateMenu(const zx::SzOrOrd& name);
 
     HINSTANCE m_hTemplateModule = nullptr; // current resource module at construction
+    // Where the template of the window being made was found; null for one
+    // given in memory.
+    mutable HINSTANCE m_hTemplateSource = nullptr;
 
     DECLARE_MESSAGE_MAP()
 

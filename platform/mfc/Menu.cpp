@@ -4,16 +4,19 @@
 #include "platform/ResImage.h"
 #include "platform/Resources.h"
 #include "platform/String.h"
+#include "platform/WidgetHandles.h"
 #include "platform/Wnd.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QMenuBar>
 
 #include <algorithm>
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -37,6 +40,8 @@ struct MenuTable {
     std::mutex mutex;
     std::unordered_map<std::uintptr_t, MenuNode> menus;
     std::uintptr_t next = 1;
+    std::unordered_map<HWND, HMENU> windowMenus;                // SetMenu
+    std::unordered_map<HMENU, std::unique_ptr<CMenu>> wrappers; // CMenu::FromHandle
 };
 
 MenuTable& Table() {
@@ -115,13 +120,15 @@ Item* Locate(MenuTable& t, HMENU menu, UINT item, UINT flags, int depth = 0) {
 
 // Windows marks accelerators with '&' and separates a shortcut with a tab;
 // Qt reads both the same way.
-void Fill(MenuTable& t, QMenu& qmenu, HMENU menu, int depth) {
+template <class QtMenu> void Fill(MenuTable& t, QtMenu& qmenu, HMENU menu, int depth) {
     const MenuNode* node = Find(t, menu);
     if (!node || depth > 64)
         return;
     for (const Item& item : node->items) {
         if (item.separator) {
-            qmenu.addSeparator();
+            // A menu bar shows no separators.
+            if constexpr (std::is_same_v<QtMenu, QMenu>)
+                qmenu.addSeparator();
         } else if (item.popup) {
             QMenu* sub = qmenu.addMenu(QString::fromStdWString(item.text));
             Fill(t, *sub, item.popup, depth + 1);
@@ -154,6 +161,77 @@ HMENU LoadFrom(HINSTANCE module, LPCWSTR name) {
     HMENU menu = NewMenu(t, true);
     Build(t, menu, parsed->items);
     return menu;
+}
+
+// The bar of a window's menu: a command chosen in it reaches the window as
+// WM_COMMAND (HIWORD(wParam) = 0), as Windows sends it. Pop-ups are filled
+// again when they open, so that items enabled or checked since show as they
+// are.
+void SendCommands(QWidget* menu, HWND hwnd, int depth = 0) {
+    if (depth > 64)
+        return;
+    for (QAction* action : menu->actions()) {
+        if (QMenu* sub = action->menu()) {
+            SendCommands(sub, hwnd, depth + 1);
+        } else if (action->data().isValid()) {
+            const UINT id = action->data().toUInt();
+            QObject::connect(action, &QAction::triggered, action,
+                             [hwnd, id] { SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); });
+        }
+    }
+}
+
+void FillBar(MenuTable& t, QMenuBar& bar, HMENU menu, HWND hwnd) {
+    const MenuNode* node = Find(t, menu);
+    if (!node)
+        return;
+    for (const Item& item : node->items) {
+        if (item.separator)
+            continue;
+        const bool enabled = (item.state & (MF_GRAYED | MF_DISABLED)) == 0;
+        if (!item.popup) {
+            QAction* action = bar.addAction(QString::fromStdWString(item.text));
+            action->setData(item.id);
+            action->setEnabled(enabled);
+            continue;
+        }
+        QMenu* sub = bar.addMenu(QString::fromStdWString(item.text));
+        sub->setEnabled(enabled);
+        const HMENU popup = item.popup;
+        QObject::connect(sub, &QMenu::aboutToShow, sub, [sub, popup, hwnd] {
+            sub->clear();
+            {
+                MenuTable& table = Table();
+                std::lock_guard lock(table.mutex);
+                Fill(table, *sub, popup, 1);
+            }
+            SendCommands(sub, hwnd);
+        });
+        Fill(t, *sub, popup, 1);
+    }
+}
+
+QMenuBar* NewBar(HWND hwnd, HMENU menu) {
+    auto* bar = new QMenuBar;
+    {
+        MenuTable& t = Table();
+        std::lock_guard lock(t.mutex);
+        FillBar(t, *bar, menu, hwnd);
+    }
+    SendCommands(bar, hwnd);
+    // The window's menu goes with its window, as on Windows.
+    QObject::connect(bar, &QObject::destroyed, [hwnd, menu] {
+        MenuTable& t = Table();
+        {
+            std::lock_guard lock(t.mutex);
+            const auto it = t.windowMenus.find(hwnd);
+            if (it == t.windowMenus.end() || it->second != menu)
+                return;
+            t.windowMenus.erase(it);
+        }
+        ::DestroyMenu(menu);
+    });
+    return bar;
 }
 
 } // namespace
@@ -189,11 +267,16 @@ HMENU CreateMenu() {
 }
 
 BOOL DestroyMenu(HMENU menu) {
+    std::unique_ptr<CMenu> wrapper; // destroyed after the lock is let go
     auto& t = zx::Table();
     std::lock_guard lock(t.mutex);
     if (!zx::Find(t, menu))
         return FALSE;
     zx::Destroy(t, menu, 0);
+    if (const auto it = t.wrappers.find(menu); it != t.wrappers.end()) {
+        wrapper = std::move(it->second);
+        t.wrappers.erase(it);
+    }
     return TRUE;
 }
 
@@ -331,7 +414,67 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const
     return TRUE;
 }
 
+HMENU GetMenu(HWND window) {
+    auto& t = zx::Table();
+    std::lock_guard lock(t.mutex);
+    const auto it = t.windowMenus.find(window);
+    return it == t.windowMenus.end() ? nullptr : it->second;
+}
+
+BOOL SetMenu(HWND window, HMENU menu) {
+    if (!IsWindow(window) || (zx::WindowStyle(window) & WS_CHILD) || (menu && !IsMenu(menu)))
+        return FALSE;
+    // The menu it had is the caller's again: its bar goes without it.
+    if (QMenuBar* old = zx::WindowMenuBar(window))
+        QObject::disconnect(old, &QObject::destroyed, nullptr, nullptr);
+    {
+        auto& t = zx::Table();
+        std::lock_guard lock(t.mutex);
+        if (menu)
+            t.windowMenus[window] = menu;
+        else
+            t.windowMenus.erase(window);
+    }
+    return zx::SetWindowMenuBar(window, menu ? zx::NewBar(window, menu) : nullptr);
+}
+
+BOOL DrawMenuBar(HWND window) {
+    HMENU menu = GetMenu(window);
+    QMenuBar* bar = zx::WindowMenuBar(window);
+    if (!menu || !bar)
+        return FALSE;
+    bar->clear();
+    {
+        auto& t = zx::Table();
+        std::lock_guard lock(t.mutex);
+        zx::FillBar(t, *bar, menu, window);
+    }
+    zx::SendCommands(bar, window);
+    return TRUE;
+}
+
 // ---- CMenu ------------------------------------------------------------------
+
+CMenu* CMenu::FromHandle(HMENU menu) {
+    if (!IsMenu(menu))
+        return nullptr;
+    auto& t = zx::Table();
+    std::lock_guard lock(t.mutex);
+    auto& wrapper = t.wrappers[menu];
+    if (!wrapper) {
+        wrapper = std::make_unique<CMenu>();
+        wrapper->m_hMenu = menu; // not owned: whoever made the menu destroys it
+    }
+    return wrapper.get();
+}
+
+CMenu* CWnd::GetMenu() const {
+    return CMenu::FromHandle(::GetMenu(m_hWnd));
+}
+
+BOOL CWnd::SetMenu(CMenu* pMenu) {
+    return ::SetMenu(m_hWnd, pMenu ? pMenu->GetSafeHmenu() : nullptr);
+}
 
 CMenu::~CMenu() {
     if (m_owned)

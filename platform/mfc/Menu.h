@@ -47,6 +47,14 @@ UINT GetMenuState(HMENU menu, UINT item, UINT flags);
 BOOL AppendMenuW(HMENU menu, UINT flags, UINT_PTR idOrPopup, LPCWSTR text);
 UINT EnableMenuItem(HMENU menu, UINT item, UINT enable);
 DWORD CheckMenuItem(HMENU menu, UINT item, UINT check);
+// A window's menu bar (top-level windows only): the bar is shown across the
+// top with the client area below it, and its commands are sent to the window
+// as WM_COMMAND. The window destroys its menu when it goes; a menu replaced
+// by SetMenu is the caller's to destroy. DrawMenuBar shows changes to the
+// bar's own items.
+HMENU GetMenu(HWND window);
+BOOL SetMenu(HWND window, HMENU menu);
+BOOL DrawMenuBar(HWND window);
 // With TPM_RETURNCMD returns the chosen command (0 for none); otherwise
 // returns TRUE and, unless TPM_NONOTIFY, posts WM_COMMAND to owner.
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
@@ -67,6 +75,10 @@ public:
     ~CMenu();
     CMenu(const CMenu&) = delete;
     CMenu& operator=(const CMenu&) = delete;
+
+    // A wrapper of a menu made elsewhere, kept until the menu is destroyed;
+    // null for a handle that is not a menu.
+    static CMenu* FromHandle(HMENU menu);
 
     BOOL LoadMenuW(UINT id);
     BOOL LoadMenuW(LPCWSTR name);

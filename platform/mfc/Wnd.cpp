@@ -334,7 +334,10 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowNa
     const std::wstring cls = lpszClassName && !IS_INTRESOURCE(lpszClassName)
                                  ? std::wstring(lpszClassName)
                                  : std::wstring(L"ZxWindow");
-    const CRect r(rect);
+    CRect r(rect);
+    // Children are placed in the parent's client area, below a menu bar.
+    if (dwStyle & WS_CHILD)
+        r.OffsetRect(0, zx::ClientTop(parent));
     if (zx::IsControlClass(cls) && parent) {
         zx::DialogItem item;
         item.style = dwStyle;

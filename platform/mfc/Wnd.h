@@ -19,6 +19,7 @@
 class CDataExchange;
 class CDC;
 class CFont;
+class CMenu;
 class QWidget;
 
 class CWnd {
@@ -70,6 +71,9 @@ public:
     virtual BOOL DestroyWindow();
 
     // ---- Relatives ------------------------------------------------------------
+    // The window's menu bar (a wrapper kept until the menu is destroyed).
+    CMenu* GetMenu() const;
+    BOOL SetMenu(CMenu* pMenu);
     CWnd* GetDlgItem(int nID) const;
     void GetDlgItem(int nID, HWND* phWnd) const;
     int GetDlgCtrlID() const;

@@ -2,6 +2,7 @@
 // messages Windows would send those windows (keys and mouse buttons offered
 // to PreTranslateMessage, paint, close, size, show and cursor messages).
 #include "platform/DeviceContext.h"
+#include "platform/Keyboard.h"
 #include "platform/WidgetHandles.h"
 #include "platform/WindowClassHooks.h"
 #include "platform/WindowMessages.h"
@@ -15,6 +16,8 @@
 #include <QPainter>
 #include <QPointer>
 #include <QWidget>
+
+#include <utility>
 
 namespace zx {
 namespace {
@@ -85,38 +88,60 @@ private:
         return !propagation;
     }
 
+    static void NoteModifiers(Qt::KeyboardModifiers modifiers) {
+        SetKeyModifiers(((modifiers & Qt::ShiftModifier) ? kKeyShift : 0) |
+                        ((modifiers & Qt::ControlModifier) ? kKeyControl : 0) |
+                        ((modifiers & Qt::AltModifier) ? kKeyAlt : 0));
+    }
+
+    static WPARAM VirtualKey(int key) {
+        static const std::pair<int, WPARAM> kKeys[] = {
+            {Qt::Key_Return, VK_RETURN}, {Qt::Key_Enter, VK_RETURN}, {Qt::Key_Escape, VK_ESCAPE},
+            {Qt::Key_Tab, VK_TAB},       {Qt::Key_Backtab, VK_TAB},  {Qt::Key_Backspace, VK_BACK},
+            {Qt::Key_Pause, VK_PAUSE},   {Qt::Key_PageUp, VK_PRIOR}, {Qt::Key_PageDown, VK_NEXT},
+            {Qt::Key_End, VK_END},       {Qt::Key_Home, VK_HOME},    {Qt::Key_Left, VK_LEFT},
+            {Qt::Key_Up, VK_UP},         {Qt::Key_Right, VK_RIGHT},  {Qt::Key_Down, VK_DOWN},
+            {Qt::Key_Insert, VK_INSERT}, {Qt::Key_Delete, VK_DELETE}};
+        for (const auto& [qtKey, vk] : kKeys) {
+            if (key == qtKey)
+                return vk;
+        }
+        if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
+            return static_cast<WPARAM>(VK_F1 + (key - Qt::Key_F1));
+        if (key >= Qt::Key_Space && key <= Qt::Key_AsciiTilde)
+            return static_cast<WPARAM>(QChar::toUpper(static_cast<char32_t>(key)));
+        return 0;
+    }
+
+    // A key goes to PreTranslateMessage as WM_KEYDOWN or WM_KEYUP (WM_SYS*
+    // with Alt held, as Windows sends them), a press with text then as
+    // WM_CHAR (WM_SYSCHAR) as TranslateMessage would make it.
     bool KeyEvent(QObject* watched, QKeyEvent* event) {
         auto* w = qobject_cast<QWidget*>(watched);
         if (!w || !FirstSighting(w, event))
             return false;
+        NoteModifiers(event->modifiers());
         HWND target = WindowFromWidget(w);
         if (!target)
             return false;
-        WPARAM vk = 0;
-        switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            vk = VK_RETURN;
-            break;
-        case Qt::Key_Escape:
-            vk = VK_ESCAPE;
-            break;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            vk = VK_TAB;
-            break;
-        default:
-            if (event->key() >= Qt::Key_Space && event->key() <= Qt::Key_AsciiTilde)
-                vk = static_cast<WPARAM>(QChar::toUpper(static_cast<char32_t>(event->key())));
-            else
-                return false;
-        }
+        const WPARAM vk = VirtualKey(event->key());
+        if (vk == 0)
+            return false;
+        const bool press = event->type() == QEvent::KeyPress;
+        const bool alt = (event->modifiers() & Qt::AltModifier) != 0;
         MSG msg{target,
-                event->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
+                press ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP),
                 vk,
                 1,
                 static_cast<DWORD>(event->timestamp()),
                 CursorPoint()};
+        if (PreTranslate(&msg))
+            return true;
+        const QString text = event->text();
+        if (!press || text.size() != 1)
+            return false;
+        msg.message = alt ? WM_SYSCHAR : WM_CHAR;
+        msg.wParam = text.at(0).unicode();
         return PreTranslate(&msg);
     }
 
@@ -124,6 +149,7 @@ private:
         auto* w = qobject_cast<QWidget*>(watched);
         if (!w || !FirstSighting(w, event))
             return false;
+        NoteModifiers(event->modifiers());
         HWND target = WindowFromWidget(w);
         if (!target)
             return false;
@@ -144,7 +170,9 @@ private:
         }
         const QPoint global = event->globalPosition().toPoint();
         QWidget* targetWidget = WidgetFromHandle(target);
-        const QPoint local = targetWidget ? targetWidget->mapFromGlobal(global) : QPoint();
+        const QPoint local =
+            targetWidget ? targetWidget->mapFromGlobal(global) - QPoint(0, ClientTop(targetWidget))
+                         : QPoint();
         MSG msg{target,
                 message,
                 0,
@@ -187,7 +215,8 @@ private:
         if (!hwnd || !Routed(hwnd))
             return;
         auto* w = static_cast<QWidget*>(watched);
-        SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->width(), w->height()));
+        SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED,
+                     MAKELPARAM(w->width(), std::max(0, w->height() - ClientTop(w))));
     }
 
     static void ShowEvent(QObject* watched) {

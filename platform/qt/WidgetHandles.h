@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+class QMenuBar;
 class QWidget;
 
 struct HCURSOR__;
@@ -218,5 +219,13 @@ void RefreshControlColours(HWND hwnd);
 
 // The widget handling WM_SETCURSOR right now (SetCursor applies to it).
 void SetCursorTarget(QWidget* widget);
+
+// The menu bar of a window: SetWindowMenuBar puts the bar (filled by the
+// caller) across the top of the window and the client area below it, in
+// place of an earlier bar; a null bar removes it. ClientTop is where the
+// client area starts inside the window's widget (0 without a bar).
+bool SetWindowMenuBar(HWND hwnd, QMenuBar* bar);
+QMenuBar* WindowMenuBar(HWND hwnd);
+int ClientTop(const QWidget* widget);
 
 } // namespace zx

@@ -27,7 +27,7 @@ BOOL GetClientRect(HWND hWnd, LPRECT lpRect) {
     QWidget* w = zx::WidgetFromHandle(hWnd);
     if (!w || !lpRect)
         return FALSE;
-    *lpRect = RECT{0, 0, w->width(), w->height()};
+    *lpRect = RECT{0, 0, w->width(), std::max(0, w->height() - zx::ClientTop(w))};
     return TRUE;
 }
 
@@ -36,7 +36,7 @@ BOOL ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
     if (!w || !lpPoint)
         return FALSE;
     const QPoint p = w->mapFromGlobal(QPoint(lpPoint->x, lpPoint->y));
-    *lpPoint = POINT{p.x(), p.y()};
+    *lpPoint = POINT{p.x(), p.y() - zx::ClientTop(w)};
     return TRUE;
 }
 
@@ -44,7 +44,7 @@ BOOL ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
     QWidget* w = zx::WidgetFromHandle(hWnd);
     if (!w || !lpPoint)
         return FALSE;
-    const QPoint p = w->mapToGlobal(QPoint(lpPoint->x, lpPoint->y));
+    const QPoint p = w->mapToGlobal(QPoint(lpPoint->x, lpPoint->y + zx::ClientTop(w)));
     *lpPoint = POINT{p.x(), p.y()};
     return TRUE;
 }
@@ -52,11 +52,14 @@ BOOL ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
 namespace {
 
 // A child's position in its parent window's client coordinates, turned into
-// its Qt parent's (the two differ when widgets without a window lie between).
+// its Qt parent's (the two differ when widgets without a window lie between,
+// or a menu bar above the client area).
 QPoint ToWidgetParent(HWND hWnd, QWidget* w, QPoint p) {
     if (w->isWindow())
         return p;
     QWidget* parentWindow = zx::WidgetFromHandle(GetParent(hWnd));
+    if (parentWindow)
+        p.ry() += zx::ClientTop(parentWindow);
     QWidget* qtParent = w->parentWidget();
     if (parentWindow && qtParent && parentWindow != qtParent &&
         parentWindow->isAncestorOf(qtParent))

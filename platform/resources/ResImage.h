@@ -26,6 +26,9 @@ inline constexpr WORD kRtGroupCursor = 12;
 inline constexpr WORD kRtGroupIcon = 14;
 inline constexpr WORD kRtVersion = 16;
 inline constexpr WORD kRtManifest = 24;
+// MFC's own types.
+inline constexpr WORD kRtDlgInit = 240;
+inline constexpr WORD kRtToolBar = 241;
 
 struct ResEntry {
     ResId type;

@@ -249,4 +249,11 @@ std::span<const BYTE> ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type) 
                 : std::span<const BYTE>();
 }
 
+std::span<const BYTE> ResourceBytesInChain(HMODULE module, LPCWSTR name, LPCWSTR type) {
+    if (module)
+        return ResourceBytes(module, name, type);
+    const auto bytes = ResourceBytes(AfxGetResourceHandle(), name, type);
+    return bytes.empty() ? ResourceBytes(nullptr, name, type) : bytes;
+}
+
 } // namespace zx

@@ -26,6 +26,8 @@
 #define RT_GROUP_ICON MAKEINTRESOURCEW(14)
 #define RT_VERSION MAKEINTRESOURCEW(16)
 #define RT_MANIFEST MAKEINTRESOURCEW(24)
+#define RT_DLGINIT MAKEINTRESOURCEW(240)
+#define RT_TOOLBAR MAKEINTRESOURCEW(241)
 
 HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
 HGLOBAL LoadResource(HMODULE module, HRSRC resource);
@@ -57,6 +59,9 @@ void SetDefaultResourceModule(HINSTANCE instance);
 // The bytes of a resource (find, load, lock and size in one step); empty when
 // the module has no such resource.
 std::span<const BYTE> ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type);
+// The same from module, or with a null module from the resource chain: the
+// current resource module (AfxGetResourceHandle), then the program.
+std::span<const BYTE> ResourceBytesInChain(HMODULE module, LPCWSTR name, LPCWSTR type);
 
 // The module's resource blob as linked into its loaded image (an 8-byte size
 // and the .res image), empty when the module is not loaded, carries no

@@ -4,6 +4,7 @@
 // so that no header defines a message another one defines too.
 
 #include "platform/WinTypes.h"
+#include "platform/rc/zxres.h"
 
 // ---- Window messages -----------------------------------------------------------
 #define WM_NULL 0x0000u
@@ -34,6 +35,9 @@
 #define WM_KEYDOWN 0x0100u
 #define WM_KEYUP 0x0101u
 #define WM_CHAR 0x0102u
+#define WM_SYSKEYDOWN 0x0104u
+#define WM_SYSKEYUP 0x0105u
+#define WM_SYSCHAR 0x0106u
 #define WM_KEYLAST 0x0109u
 #define WM_INITDIALOG 0x0110u
 #define WM_COMMAND 0x0111u
@@ -78,18 +82,6 @@
 #define SIZE_MINIMIZED 1
 #define SIZE_MAXIMIZED 2
 #define HTCLIENT 1
-
-#define VK_TAB 0x09
-#define VK_RETURN 0x0D
-#define VK_ESCAPE 0x1B
-#define VK_PRIOR 0x21
-#define VK_NEXT 0x22
-#define VK_END 0x23
-#define VK_HOME 0x24
-#define VK_LEFT 0x25
-#define VK_UP 0x26
-#define VK_RIGHT 0x27
-#define VK_DOWN 0x28
 
 // Scroll codes of WM_HSCROLL and WM_VSCROLL (LOWORD of wParam).
 #define SB_LINEUP 0

@@ -1,0 +1,17 @@
+/* Ids of readers.rc, shared with the tests that read it. */
+#define IDR_READER_KEYS 300
+#define IDR_READER_BAR 400
+#define IDD_READER_LISTS 500
+#define IDD_READER_TRUNCATED 510
+#define IDD_READER_NAMED 520
+#define IDC_READER_COMBO 501
+#define IDC_READER_LIST 502
+#define IDR_READER_MENU 600
+#define ID_READER_COPY 1001
+#define ID_READER_REFRESH 1002
+#define ID_READER_LOWER_B 1003
+#define ID_READER_CTRL_D 1004
+#define ID_READER_ALT_X 1005
+#define ID_READER_OPEN 3001
+#define ID_READER_EXIT 3002
+#define ID_READER_ABOUT 3003
