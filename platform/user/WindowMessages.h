@@ -81,7 +81,6 @@
 #define SIZE_MAXIMIZED 2
 #define HTCLIENT 1
 
-
 // ---- Notifications through WM_NOTIFY --------------------------------------
 struct tagNMHDR {
     HWND hwndFrom;
