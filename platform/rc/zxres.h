@@ -407,7 +407,6 @@
 #define SUBLANG_GERMAN 0x01
 #define SUBLANG_FRENCH 0x01
 
-
 /* Virtual keys (ACCELERATORS ... VIRTKEY). Letters and digits are their
    upper-case characters. */
 #define VK_BACK 0x08
