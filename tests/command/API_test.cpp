@@ -42,7 +42,7 @@ TEST(APIBinaryInterface, VirtualOperationsSitInTheirSlots) {
     using Msg = UWM_API_COMMAND_MESSAGE;
     using Callback = t_API_MSG_CALLBACK_TYPE;
     EXPECT_FALSE(std::has_virtual_destructor_v<CAPI>);
-    const std::uintptr_t slots[] = {
+    const std::uintptr_t inSlot[] = {
         Slot(&CAPI::SetApiInfo),
         Slot(&CAPI::Open),
         Slot(&CAPI::Attach),
@@ -67,8 +67,8 @@ TEST(APIBinaryInterface, VirtualOperationsSitInTheirSlots) {
         Slot(static_cast<bool (CAPI::*)(int, tagMSG*)>(&CAPI::AddMessage)),
         Slot(static_cast<bool (CAPI::*)(tagMSG*)>(&CAPI::AddMessage)),
         Slot(&CAPI::ProcessMessages)};
-    for (std::uintptr_t slot = 0; slot < std::size(slots); ++slot)
-        EXPECT_EQ(slots[slot], slot);
+    for (std::uintptr_t slot = 0; slot < std::size(inSlot); ++slot)
+        EXPECT_EQ(inSlot[slot], slot);
 }
 
 // ---- A small API with its worker thread ---------------------------------------
