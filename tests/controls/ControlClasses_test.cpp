@@ -231,6 +231,62 @@ TEST_F(Controls, EditsLimitTypingOnlyAndNotifyAsWindowsDoes) {
     EXPECT_EQ(multi.GetLimitText(), 0xFFFFFFFFu);
 }
 
+TEST_F(Controls, ProgressAndRichEditMethods) {
+    CProgressCtrl progress;
+    ASSERT_TRUE(
+        progress.Create(WS_CHILD | WS_VISIBLE | PBS_SMOOTH, CRect(10, 10, 200, 30), &parent, 1022));
+    progress.SetRange(0, 200);
+    EXPECT_EQ(progress.SetPos(150), 0);
+    progress.SetStep(60);
+    EXPECT_EQ(progress.StepIt(), 150);
+    EXPECT_EQ(progress.GetPos(), 10);
+    int low = -1, high = -1;
+    progress.GetRange(low, high);
+    EXPECT_EQ(low, 0);
+    EXPECT_EQ(high, 200);
+    EXPECT_EQ(qobject_cast<QProgressBar*>(progress.GetWidget())->value(), 10);
+
+    CRichEditCtrl rich;
+    ASSERT_TRUE(rich.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | WS_VSCROLL,
+                            CRect(10, 40, 400, 200), &parent, 1013));
+    struct Source {
+        const char* bytes;
+        size_t at = 0;
+    } source{"{\\rtf1 Features of <target1>\\par line two}"};
+    EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&source), 0,
+                  [](DWORD_PTR cookie, BYTE* buffer, LONG size, LONG* got) -> DWORD {
+                      auto* s = reinterpret_cast<Source*>(cookie);
+                      const size_t n =
+                          std::min(std::strlen(s->bytes + s->at), static_cast<size_t>(size));
+                      std::memcpy(buffer, s->bytes + s->at, n);
+                      s->at += n;
+                      *got = static_cast<LONG>(n);
+                      return 0;
+                  }};
+    EXPECT_EQ(rich.StreamIn(0x12, es), 30);
+    EXPECT_EQ(rich.GetTextLength(), 31); // the paragraph end counts as CR LF
+    EXPECT_EQ(rich.GetLineCount(), 2);
+    EXPECT_EQ(rich.LineIndex(1), 22);
+    EXPECT_EQ(rich.LineFromChar(25), 1);
+    wchar_t buffer[201] = {};
+    const int n = rich.GetLine(0, buffer, 200);
+    EXPECT_EQ(std::wstring(buffer, static_cast<size_t>(n)), L"Features of <target1>\r");
+    FINDTEXTEXW find{{0, -1}, L"<target1>", {}};
+    EXPECT_EQ(rich.FindText(FR_DOWN, &find), 12);
+    rich.SetSel(find.chrgText.cpMin, find.chrgText.cpMax);
+    rich.ReplaceSel(L"the board");
+    CString all;
+    EXPECT_EQ(rich.GetTextRange(0, -1, all), 30);
+    EXPECT_EQ(all, L"Features of the board\rline two");
+    long start = 0, end = 0;
+    rich.SetSel(0, -1);
+    rich.GetSel(start, end);
+    EXPECT_EQ(end, 30);
+    rich.SetReadOnly(FALSE);
+    rich.Clear();
+    EXPECT_EQ(rich.GetTextLength(), 0);
+}
+
 TEST_F(Controls, RichEditReportsChangesOnlyWhenAskedAndTakesFonts) {
     CRichEditCtrl rich;
     ASSERT_TRUE(
