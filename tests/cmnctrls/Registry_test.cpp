@@ -109,6 +109,16 @@ TEST_F(RegistryTest, EachModeExchangesInItsDirection) {
     EXPECT_EQ(Load(kPage).m_iValue, INT_MIN);
     EXPECT_EQ(Load(kPage).m_uValue, 0xFFFFFFFFu);
 
+    // A member added in a later version is created by write-new; the others stay.
+    int added = 5;
+    Members fresh{1, 1};
+    ASSERT_TRUE(registry.OpenWriteNewKey());
+    fresh.Exchange(registry);
+    EXPECT_TRUE(registry.RegistryAccess(L"m_iAdded", added, -1));
+    EXPECT_TRUE(registry.CloseKey());
+    EXPECT_EQ(Load(kPage).m_iValue, INT_MIN);
+    EXPECT_EQ(Get(kPage, L"m_iAdded"), 5);
+
     // Changes reach the file at CloseKey, not per value, and replace it whole.
     const QByteArray before = ReadAll(m_ini);
     const ino_t inode = Inode(m_ini);
@@ -388,6 +398,16 @@ TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
     a = b = c = 0;
     EXPECT_TRUE(readPage(a, b, c));
     EXPECT_EQ(c, 3);
+}
+
+TEST(RegistryStorage, DefaultIsTheUsersOwnIniFile) {
+    CRegistry::SetStorage(QString());
+    const QString expected =
+        QSettings(QSettings::IniFormat, QSettings::UserScope, "Zarvex", "ZarvexApp").fileName();
+    EXPECT_EQ(CRegistry::Storage(), expected);
+    CRegistry::SetStorage("relative/x.ini");
+    EXPECT_TRUE(QFileInfo(CRegistry::Storage()).isAbsolute());
+    CRegistry::SetStorage(QString());
 }
 
 TEST_F(RegistryTest, TextsAreKeptAsWritten) {
