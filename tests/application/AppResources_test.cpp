@@ -102,7 +102,9 @@ TEST_F(FixtureApplication, ThePdfBriefIsWrittenToOneReusedPrivateFileAndOpened) 
     app->OpenApplicationPdf(); // no brief set
     EXPECT_TRUE(log.Contains("### Handling Exception - Could not find PDF resource!\n"));
 
+    EXPECT_FALSE(app->ApplicationPdfAvailable());
     app->SetPdf(IDR_APP_BRIEF);
+    EXPECT_TRUE(app->ApplicationPdfAvailable());
     app->OpenApplicationPdf();
     app->OpenApplicationPdf();
     ASSERT_EQ(desktop.opened.size(), 2u);

@@ -1,5 +1,6 @@
-// The application's start/stop toggle and its failures, on the simulated
-// board and on communications plug-ins that misbehave on purpose.
+// The application's start failures, on communications plug-ins that
+// misbehave on purpose, and its unload. (The start/stop toggle on the
+// simulated board and the shell windows: Host_test.)
 
 #include "AppHarness.h"
 
@@ -91,70 +92,6 @@ TEST(ApplicationStart, FailuresEndStoppedWithTheirLinesAndNothingLoaded) {
         EXPECT_TRUE(fx.app->m_strCommsDll.IsEmpty());
         EXPECT_EQ(g_pAPI, nullptr);
     }
-}
-
-TEST(ApplicationStart, TogglesOnTheSimulatedBoardAndLoadsTheLinkAfresh) {
-    TestPlatform platform;
-    AppFixture fx;
-    fx.app->SetConfigureButton(L"CONFIGURE", L"STOP");
-    ASSERT_TRUE(fx.StartOnSimBoard());
-    EXPECT_TRUE(fx.app->m_bStarted);
-    EXPECT_NE(fx.app->m_pAPI, nullptr);
-    EXPECT_EQ(fx.app->m_dwParentInterruptMask, 0xFFFFFFFFu);
-    ASSERT_GE(fx.app->prints.size(), 3u);
-    EXPECT_EQ(fx.app->prints.back().text,
-              L"... initial application register bank configuration complete.");
-    EXPECT_TRUE(fx.log.Contains("Target-platform comms load Ok : simboard.ctc\n"));
-
-    // Stopping keeps the link; starting again loads it afresh.
-    EXPECT_TRUE(fx.app->StartApplication());
-    EXPECT_FALSE(fx.app->m_bStarted);
-    EXPECT_NE(fx.app->m_hCommsModule, nullptr);
-    EXPECT_TRUE(fx.app->StartApplication());
-    EXPECT_TRUE(fx.app->m_bStarted);
-    EXPECT_EQ(fx.log.Count("Target-platform comms load Ok"), 2u);
-    EXPECT_EQ(fx.log.Count("Target-platform communications unload Ok"), 1u);
-    EXPECT_TRUE(fx.log.Contains("Attempting to unload target comms Simulated Board\n"));
-
-    EXPECT_TRUE(fx.app->CloseDownApplication());
-    EXPECT_FALSE(fx.app->m_bStarted);
-    EXPECT_EQ(fx.app->m_pAPI, nullptr);
-    fx.app.reset();
-    EXPECT_EQ(g_pApplication, nullptr);
-    const std::string text = fx.log.Text();
-    const std::string banner = "Application Close complete\n----------------------------\n\n";
-    EXPECT_EQ(text.rfind(banner), text.size() - banner.size());
-}
-
-// The shell windows handed to the application show its run and go with it.
-TEST(ApplicationStart, OwnsTheShellWindowsItIsHanded) {
-    TestPlatform platform;
-    AppFixture fx;
-    zxtest::TestPage one(L"One"), two(L"Two");
-    auto* print = new CPrintWindowBase;
-    print->m_uTemplateId = IDD_PRINT_WINDOW;
-    print->m_uRichEditId = IDC_PRINT_RICHEDIT;
-    auto* logo = new CSmallAppLogoBase;
-    logo->m_uTemplateId = IDD_SMALL_APP_LOGO;
-    auto* progress = new CProgressControl(fx.app->m_pAPI, nullptr);
-    ASSERT_TRUE(print->Create() && logo->Create() && progress->Create());
-    fx.app->m_pPrintWindow = print;
-    fx.app->m_pSmallAppLogo = logo;
-    fx.app->m_pProgressControl = progress;
-    const HWND windows[] = {print->GetSafeHwnd(), logo->GetSafeHwnd(), progress->GetSafeHwnd()};
-
-    ASSERT_TRUE(fx.StartOnSimBoard());
-    CString text;
-    print->m_RichEdit.GetWindowTextW(text);
-    EXPECT_NE(text.Find(L"Releasing the hardware resets ..."), -1);
-    int lower = -1, upper = -1;
-    progress->m_ProgressCtrl.GetRange(lower, upper);
-    EXPECT_EQ(lower, 0);
-    EXPECT_EQ(upper, 2); // one step per page
-
-    fx.app.reset();
-    for (HWND window : windows)
-        EXPECT_FALSE(IsWindow(window));
 }
 
 // Records still queued for this thread when the link goes are freed unread.

@@ -26,51 +26,6 @@ protected:
     }
 };
 
-TEST_F(SimBoardLink, StartsWithTheHandshakeAndLogsEachStep) {
-    EXPECT_EQ(api->GetApiIndex(), SIMBOARD_API_INDEX);
-    EXPECT_EQ(info.lFlags, WORKER_INIT_DONE | WORKER_CREATION_OK);
-    EXPECT_EQ(info.lLinkCount, 2);
-    EXPECT_EQ(Read(SIMBOARD_SIM_ID), SIMBOARD_ID);
-    const std::string text = log.Text();
-    const char* steps[] = {"UI:Creating worker thread .... \n",
-                           "UI:Created Worker Thread.\n",
-                           "Worker:Connection established\n",
-                           "Suspending Worker Thread\n",
-                           "UI:Worker Thread returned with GOOD CreationOK flag.\n",
-                           "Resumed Worker Thread\n"};
-    size_t at = 0;
-    for (const char* step : steps) {
-        const size_t found = text.find(std::string(" - ") + step);
-        EXPECT_NE(found, std::string::npos) << step;
-        if (found != std::string::npos && std::string(step) != "Worker:Connection established\n" &&
-            std::string(step) != "Suspending Worker Thread\n") {
-            EXPECT_GE(found, at) << step; // the user-interface side's lines in order
-            at = found;
-        }
-    }
-}
-
-TEST_F(SimBoardLink, AsynchronousReadComesBackAsCallbackMessage) {
-    // A fire-and-forget write: the worker frees it, nothing comes back.
-    UWM_API_COMMAND_MESSAGE* write = api->WriteMemory(page, 0x100, 0xCAFEF00D, kAll, 0, nullptr);
-    ASSERT_NE(write, nullptr);
-    int userData = 0;
-    UWM_API_COMMAND_MESSAGE* sent =
-        api->ReadMemory(page, 0x100, 0xFFFF0000, API_FLAG_CALLBACK | API_FLAG_BASE1, &userData);
-    ASSERT_NE(sent, nullptr);
-    std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(host.WaitForCallback(sent));
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back->uCommand, API_CMD_READ);
-    EXPECT_EQ(back->dwData, 0xCAFE0000u);
-    EXPECT_EQ(back->dwFlags, API_FLAG_CALLBACK | API_FLAG_BASE1);
-    EXPECT_EQ(back->eCallBackType, API_CALLBACK_PAGE);
-    EXPECT_EQ(back->pCallBackTarget, page);
-    EXPECT_EQ(back->pUserData, &userData);
-    EXPECT_EQ(back->pEvent, nullptr);
-    // Only the read came back.
-    EXPECT_TRUE(host.callbacks.empty());
-}
-
 TEST_F(SimBoardLink, WaitingRequestsAndMaskedAccess) {
     std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(
         api->WriteMemory(app, 0x2000, 0x12345678, kAll, API_FLAG_WAIT, nullptr));
@@ -273,6 +228,9 @@ TEST_F(SimBoardLink, RestartsWithRequestsInFlightLoseNoRecordAndServeAgain) {
 TEST(SimBoardParameter, SizesComeFromTheAttachParameterAndABadOneFailsTheStart) {
     zxtest::CommsLink link(L"simboard.ctc");
     ASSERT_TRUE(link.Start(SIMBOARD_PARAMETER(1, 1)));
+    EXPECT_EQ(link.api->GetApiIndex(), SIMBOARD_API_INDEX);
+    EXPECT_EQ(link.info.lFlags, WORKER_INIT_DONE | WORKER_CREATION_OK);
+    EXPECT_EQ(link.info.lLinkCount, 2);
     EXPECT_EQ(link.Read((1u << 20) - 4), 0u);
     EXPECT_EQ(link.Read(1u << 20), SIMBOARD_BUS_ERROR);
     EXPECT_EQ(link.Read(SIMBOARD_BANK_BASE), 0u);

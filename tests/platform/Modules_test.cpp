@@ -254,26 +254,3 @@ TEST(Modules, ModulesAreFoundByAddressAndName) {
     EXPECT_EQ(GetModuleHandleW(L"no_such_module.so"), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
 }
-
-// Unmapping code a thread still runs would crash the process: FreeLibrary
-// then keeps the module loaded, and still succeeds.
-TEST(Modules, ModuleRunningAThreadStaysMapped) {
-    const std::string path = zxtest::FixtureFile("thread", "fixture_thread.ctc");
-    HMODULE module = LoadLibraryW(zx::Utf8ToWide(path).c_str());
-    ASSERT_NE(module, nullptr) << zx::LastLoadErrorText();
-    auto start = symbol<HANDLE (*)()>(module, "zx_fixture_start_thread");
-    auto release = symbol<void (*)()>(module, "zx_fixture_release_thread");
-    ASSERT_NE(start, nullptr);
-    ASSERT_NE(release, nullptr);
-    HANDLE thread = start();
-    ASSERT_NE(thread, nullptr);
-
-    EXPECT_TRUE(FreeLibrary(module));
-    EXPECT_TRUE(mapped(path));
-    EXPECT_FALSE(FreeLibrary(module)); // the caller's reference is gone all the same
-
-    release();
-    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
-    EXPECT_TRUE(CloseHandle(thread));
-    EXPECT_TRUE(mapped(path));
-}

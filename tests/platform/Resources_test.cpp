@@ -184,19 +184,6 @@ TEST(Resources, ModuleWithoutResourcesFindsNoneOfItsLibrarys) {
     EXPECT_EQ(FindResourceW(damaged.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16)), nullptr);
 }
 
-// A null module means the executable, which carries resources of its own.
-TEST(Resources, ExecutableResourcesWithNullModule) {
-    HRSRC text = FindResourceW(nullptr, MAKEINTRESOURCEW(IDR_EXE_TEXT), L"TEXT");
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(bytesOf(nullptr, text), "The test executable carries this text.");
-    EXPECT_EQ(FindResourceW(GetModuleHandleW(nullptr), L"#300", L"TEXT"), text);
-    wchar_t buffer[64];
-    EXPECT_EQ(LoadStringW(nullptr, IDS_EXE_STRING, buffer, 64), 27);
-    EXPECT_STREQ(buffer, L"The executable's own string");
-    // Not found in the plug-ins' resources.
-    EXPECT_EQ(FindResourceW(nullptr, L"#100", L"PDF"), nullptr);
-}
-
 // Unloading a module invalidates what was found in it; loading it again
 // finds its resources afresh.
 TEST(Resources, UnloadedModuleHasNoResources) {

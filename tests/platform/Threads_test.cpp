@@ -47,18 +47,22 @@ DWORD WINAPI WaitForGate(void* parameter) {
 
 } // namespace
 
-// A thread is signalled only when it ends; until then its exit code is
-// STILL_ACTIVE and waits with a time-out report WAIT_TIMEOUT.
+// A thread made suspended runs only once resumed. It is signalled only when
+// it ends; until then its exit code is STILL_ACTIVE and waits with a time-out
+// report WAIT_TIMEOUT.
 TEST(Threads, WaitAndExitCodeFollowTheThread) {
     Gate gate;
     DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, WaitForGate, &gate, 0, &id);
+    HANDLE thread = CreateThread(nullptr, 0, WaitForGate, &gate, CREATE_SUSPENDED, &id);
     ASSERT_NE(thread, nullptr);
     EXPECT_NE(id, 0u);
     EXPECT_NE(id, GetCurrentThreadId());
 
     DWORD code = 0;
     EXPECT_EQ(WaitForSingleObject(thread, 50), WAIT_TIMEOUT);
+    EXPECT_EQ(Read(&gate.started), 0);
+    EXPECT_EQ(ResumeThread(thread), 1u);
+    ASSERT_TRUE(WaitUntil([&] { return Read(&gate.started) == 1; }));
     EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_TIMEOUT);
     ASSERT_TRUE(GetExitCodeThread(thread, &code));
     EXPECT_EQ(code, STILL_ACTIVE);
@@ -72,6 +76,7 @@ TEST(Threads, WaitAndExitCodeFollowTheThread) {
     EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
     // Its routine no longer runs, so its module may go.
     EXPECT_FALSE(Contains(zx::LiveThreadEntryPoints(), WaitForGate));
+    EXPECT_EQ(ResumeThread(thread), 0u); // harmless on an ended thread
 
     EXPECT_TRUE(CloseHandle(thread));
     EXPECT_FALSE(GetExitCodeThread(thread, &code));
@@ -86,31 +91,6 @@ TEST(Threads, WaitAndExitCodeFollowTheThread) {
 
     EXPECT_EQ(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-}
-
-namespace {
-std::atomic<bool> g_suspendedRan{false};
-DWORD WINAPI MarkRan(void*) {
-    g_suspendedRan = true;
-    return 3;
-}
-} // namespace
-
-TEST(Threads, CreateSuspendedRunsOnlyAfterResume) {
-    g_suspendedRan = false;
-    HANDLE thread = CreateThread(nullptr, 0, MarkRan, nullptr, CREATE_SUSPENDED, nullptr);
-    ASSERT_NE(thread, nullptr);
-    EXPECT_EQ(WaitForSingleObject(thread, 50), WAIT_TIMEOUT);
-    EXPECT_FALSE(g_suspendedRan);
-    EXPECT_EQ(ResumeThread(thread), 1u);
-    ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
-    EXPECT_TRUE(g_suspendedRan);
-    DWORD code = 0;
-    EXPECT_TRUE(GetExitCodeThread(thread, &code));
-    EXPECT_EQ(code, 3u);
-    // Resuming an ended thread is harmless.
-    EXPECT_EQ(ResumeThread(thread), 0u);
-    CloseHandle(thread);
 }
 
 // The communications worker's start-up: report that it runs, optionally

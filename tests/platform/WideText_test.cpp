@@ -68,15 +68,3 @@ TEST(WideText, Utf8RoundTripAndInvalidSequences) {
     const wchar_t bad[] = {static_cast<wchar_t>(0xDFFF), static_cast<wchar_t>(-1), 0};
     EXPECT_EQ(WideToUtf8(bad), std::string("\xEF\xBF\xBD\xEF\xBF\xBD"));
 }
-
-// Narrow texts of unknown origin: UTF-8 where it is UTF-8, Windows-1252 for
-// the bytes that are not.
-TEST(WideText, NarrowTextOfUnknownOrigin) {
-    EXPECT_EQ(NarrowToWide("caf\xC3\xA9"), std::wstring(L"caf\u00E9"));
-    EXPECT_EQ(NarrowToWide("caf\xE9 \x80"), std::wstring(L"caf\u00E9 \u20AC"));
-    EXPECT_EQ(NarrowToWide("\xE2\x82"), std::wstring(L"\u00E2\u201A"));
-
-    std::wstring out = L">";
-    AppendNarrowToWide(out, "\xC3\xA9\xC3\xA9\xC3\xA9", 2);
-    EXPECT_EQ(out, L">\u00E9\u00E9");
-}

@@ -149,18 +149,6 @@ TEST_F(ShellWindows, PrintWindowLinesAndPopUp) {
     EXPECT_EQ(Log(), banner);
 }
 
-TEST_F(ShellWindows, ClearWritesTheApplicationsTitleUnderTheBanner) {
-    config.m_hApplicationModule =
-        LoadLibraryW(zxtest::FixtureFileW("app", "fixture_app.cap").c_str());
-    ASSERT_NE(g_pApplication, nullptr);
-    ASSERT_EQ(print.Create(), 1);
-    const std::wstring title = g_pApplication->GetApplicationTitle(false).str();
-    EXPECT_FALSE(title.empty());
-    EXPECT_EQ(Log().substr(Log().find(L"\r\n") + 2), title + L"\r\n");
-    EXPECT_EQ(LineColour(1), 0x008C00u);
-    FreeLibrary(config.m_hApplicationModule);
-}
-
 TEST_F(ShellWindows, ProgressBarFollowsTheWorkerRecord) {
     CAPI* api = nullptr;
     CProgressControl progress(api, nullptr);

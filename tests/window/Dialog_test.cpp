@@ -55,8 +55,6 @@ public:
     int m_iSelection = 1;
     int m_bFilter = 0;
     int m_nInit = 0;
-    int m_nChecks = 0;
-    int m_nSelChanges = 0;
     int m_nOk = 0;
 
     BOOL OnInitDialog() override {
@@ -76,16 +74,7 @@ protected:
         DDX_CBIndex(pDX, IDC_WIN_COMBO, m_iSelection);
         DDX_Check(pDX, IDC_WIN_CHECK, m_bFilter);
     }
-    afx_msg void OnCheckClicked() { ++m_nChecks; }
-    afx_msg void OnComboChanged() { ++m_nSelChanges; }
-
-    DECLARE_MESSAGE_MAP()
 };
-
-BEGIN_MESSAGE_MAP(CTestDialog, CDialog)
-ON_BN_CLICKED(IDC_WIN_CHECK, &CTestDialog::OnCheckClicked)
-ON_CBN_SELCHANGE(IDC_WIN_COMBO, &CTestDialog::OnComboChanged)
-END_MESSAGE_MAP()
 
 } // namespace
 
@@ -151,35 +140,6 @@ TEST(Dialog, BuildsTemplateControlsAsWindows) {
     dlg.ShowWindow(SW_SHOW);
     const std::string png = zxtest::RenderPng(hwnd, "window_dialog");
     EXPECT_FALSE(png.empty());
-}
-
-// A DoDataExchange naming a control the template lacks fails the exchange
-// instead of crashing.
-TEST(Dialog, UpdateDataFailsForMissingControl) {
-    struct CBroken : CDialog {
-        CBroken() : CDialog(IDD_WIN_MODAL) {}
-        int m_value = 0;
-        void DoDataExchange(CDataExchange* pDX) override { DDX_Check(pDX, 4242, m_value); }
-    } dlg;
-    // OnInitDialog's exchange fails, so the dialog is created but reports it.
-    ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
-    EXPECT_FALSE(dlg.UpdateData(TRUE));
-    EXPECT_FALSE(dlg.UpdateData(FALSE));
-}
-
-TEST(Dialog, NotificationsReachTheMessageMap) {
-    CTestDialog dlg;
-    ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
-    Click(dlg.GetSafeHwnd(), IDC_WIN_CHECK);
-    EXPECT_EQ(dlg.m_nChecks, 1);
-    auto* combo = qobject_cast<QComboBox*>(Item(dlg.GetSafeHwnd(), IDC_WIN_COMBO));
-    ASSERT_NE(combo, nullptr);
-    combo->setCurrentIndex(2);
-    emit combo->activated(2); // what the user's choice in the list does
-    EXPECT_EQ(dlg.m_nSelChanges, 1);
-    // A command for an id nobody maps goes nowhere.
-    dlg.SendMessageW(WM_COMMAND, MAKEWPARAM(4242, BN_CLICKED), 0);
-    EXPECT_EQ(dlg.m_nChecks, 1);
 }
 
 TEST(Dialog, ModalEndsThroughOkAndCancel) {
@@ -299,37 +259,6 @@ TEST(Dialog, ModelessEndDialogHidesAndChildTemplatesEmbed) {
     CDialog missing(4711);
     EXPECT_FALSE(missing.Create(4711));
     EXPECT_EQ(missing.DoModal(), -1);
-}
-
-// Windows of a destroyed dialog are gone: their handles are invalid, their
-// objects detached, and messages to them fail.
-TEST(Dialog, DestroyedWindowsLeaveInvalidHandles) {
-    CTestDialog dlg;
-    ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
-    HWND hwnd = dlg.GetSafeHwnd();
-    CWnd* text = dlg.GetDlgItem(IDC_WIN_TEXT);
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(dlg.GetDlgItem(IDC_WIN_TEXT), text); // one object per window
-    HWND hText = text->GetSafeHwnd();
-    text->SetWindowTextW(L"Changed");
-    CString read;
-    dlg.GetDlgItem(IDC_WIN_TEXT)->GetWindowTextW(read);
-    EXPECT_EQ(read, L"Changed");
-    HWND hCombo = dlg.m_cCombo.GetSafeHwnd();
-
-    ASSERT_TRUE(dlg.DestroyWindow());
-    EXPECT_FALSE(IsWindow(hwnd));
-    EXPECT_FALSE(IsWindow(hText));
-    EXPECT_FALSE(IsWindow(hCombo));
-    EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
-    EXPECT_EQ(dlg.m_cCombo.GetSafeHwnd(), nullptr);
-    EXPECT_EQ(CWnd::FromHandle(hwnd), nullptr);
-    EXPECT_EQ(CWnd::FromHandle(hText), nullptr);
-    EXPECT_FALSE(PostMessageW(hwnd, WM_USER, 0, 0));
-    EXPECT_EQ(zx::WidgetFromHandle(hText), nullptr);
-    // The object can make a new window.
-    ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
-    EXPECT_NE(dlg.GetSafeHwnd(), hwnd);
 }
 
 namespace {
