@@ -4,6 +4,7 @@
 // so that no header defines a message another one defines too.
 
 #include "platform/WinTypes.h"
+#include "platform/rc/zxres.h" // VK_* as resource scripts see them
 
 // ---- Window messages -----------------------------------------------------------
 #define WM_NULL 0x0000u
@@ -76,10 +77,6 @@
 #define SIZE_MINIMIZED 1
 #define SIZE_MAXIMIZED 2
 #define HTCLIENT 1
-
-#define VK_TAB 0x09
-#define VK_RETURN 0x0D
-#define VK_ESCAPE 0x1B
 
 // ---- Notifications through WM_NOTIFY --------------------------------------
 struct tagNMHDR {

@@ -350,6 +350,12 @@ private:
         for (const auto& dir : m_searchDirs)
             if (auto found = FindIn(dir, name))
                 return found;
+        // MFC's translated standard resources (l.deu/afxres.rc...) fall back
+        // to the stand-ins in platform/rc, which exist in English only.
+        if (name.size() > 2 && (name[0] == 'l' || name[0] == 'L') && name[1] == '.')
+            if (const size_t slash = name.find('/');
+                slash != std::string::npos && slash + 1 < name.size())
+                return find(name.substr(slash + 1), from, false);
         return std::nullopt;
     }
 
