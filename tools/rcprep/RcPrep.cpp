@@ -34,6 +34,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -295,25 +296,31 @@ std::optional<fs::path> FindIn(const fs::path& folder, const std::string& name) 
     return here.lexically_normal();
 }
 
-// A file name as a script writes it: the text between the quotes, with each
-// run of folder separators as one slash.
+// A file name as a script writes it, with each run of folder separators
+// (backslashes or slashes) as one slash.
+std::string Slashed(std::string_view written) {
+    std::string name;
+    for (char c : written) {
+        if (c != '\\' && c != '/')
+            name += c;
+        else if (name.empty() || name.back() != '/')
+            name += '/';
+    }
+    return name;
+}
+
+// The file name of a string literal: the text between its quotes, doubled
+// quotes as one.
 std::string UnquotedName(const std::string& literal) {
     const size_t first = literal.find('"') + 1;
     const size_t last = literal.rfind('"');
-    std::string name;
+    std::string text;
     for (size_t i = first; i < last; ++i) {
-        const char c = literal[i];
-        if (c == '"' && i + 1 < last && literal[i + 1] == '"') {
-            name += '"';
+        text += literal[i];
+        if (literal[i] == '"' && i + 1 < last && literal[i + 1] == '"')
             ++i;
-        } else if (c == '\\' || c == '/') {
-            if (name.empty() || name.back() != '/')
-                name += '/';
-        } else {
-            name += c;
-        }
     }
-    return name;
+    return Slashed(text);
 }
 
 // ---- The pre-pass ----------------------------------------------------------
@@ -457,13 +464,7 @@ private:
         const size_t close = code.find(closer, open + 1);
         if (close == std::string::npos)
             Fail(file, n, "#include without the end of its file name");
-        const std::string written = code.substr(open + 1, close - open - 1);
-        std::string slashed;
-        for (char c : written)
-            if (c != '\\' && c != '/')
-                slashed += c;
-            else if (slashed.empty() || slashed.back() != '/')
-                slashed += '/';
+        const std::string slashed = Slashed(code.substr(open + 1, close - open - 1));
         const auto found = find(slashed, file, closer == '"');
         if (!found) // perhaps in a branch not taken: the preprocessor decides
             return line.substr(0, open) + "\"" + slashed + "\"" + line.substr(close + 1);
