@@ -27,6 +27,7 @@ constexpr UINT IDD_VSAPP_CONTROLS = 102;
 constexpr UINT IDS_RC_INVOKED = 103;
 constexpr UINT IDS_APSTUDIO_ONLY = 104;
 constexpr UINT IDS_PRICE = 105;
+constexpr UINT IDS_RC2_TEXT = 106;
 constexpr UINT IDR_MAINFRAME = 128;
 constexpr UINT IDD_VSAPP_DE = 130;
 constexpr UINT IDS_SHARED = 140;
@@ -72,6 +73,7 @@ TEST(VisualStudioScripts, AnMfcApplicationScriptReadsBackWhole) {
     // the APSTUDIO_INVOKED one out, and the standard resource stand-ins.
     EXPECT_EQ(String(module, IDS_ABOUTBOX), L"&About VsApp...");
     EXPECT_EQ(String(module, IDS_PRICE), L"Preis: 5 \u20AC f\u00FCr Gr\u00F6\u00DFe");
+    EXPECT_EQ(String(module, IDS_RC2_TEXT), L"Caf\u00E9 \u20AC"); // an 8-bit .rc2 in code page 1252
     EXPECT_EQ(String(module, AFX_IDS_IDLEMESSAGE), L"Ready");
     EXPECT_EQ(String(module, ID_FILE_NEW), L"Create a new document\nNew");
     EXPECT_EQ(String(module, IDS_RC_INVOKED), L"Compiled as a resource script");

@@ -11,7 +11,8 @@
 // the stage folder) whose first line names the original for the
 // preprocessor's messages, and whose lines match the original's one for one:
 // - UTF-16 (with or without a byte-order mark) and UTF-8 with a mark become
-//   UTF-8, and their code-page pragmas then name UTF-8;
+//   UTF-8, and their code-page pragmas then name UTF-8; an 8-bit file they
+//   include keeps the code page they named;
 // - #include lines and resource-file statements (`IDI_X ICON "res\\x.ico"`)
 //   name the file found: backslashes are folder separators, a name missing in
 //   that exact case is matched without regard to case, and the folders
@@ -130,6 +131,25 @@ Text ReadText(const fs::path& file) {
         Fail(file, 1 + std::count(bytes.begin(), bytes.begin() + long(nul), '\n'),
              "a NUL byte in the text (not a resource script?)");
     return {bytes, false};
+}
+
+// Whether 8-bit text is valid UTF-8 (ASCII is).
+bool IsUtf8(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const size_t more = c < 0x80           ? 0
+                            : (c >> 5) == 0x6  ? 1
+                            : (c >> 4) == 0xE  ? 2
+                            : (c >> 3) == 0x1E ? 3
+                                               : 4;
+        if (more == 4 || i + more >= text.size() + (more ? 0 : 1))
+            return false;
+        for (size_t k = 1; k <= more; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2)
+                return false;
+        i += more + 1;
+    }
+    return true;
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -398,6 +418,7 @@ private:
 
     std::string convert(const fs::path& file, int depth = 0) {
         const Text text = ReadText(file);
+        const std::string outerCodePage = m_rewrittenCodePage;
         const std::vector<std::string> lines = SplitLines(text.utf8);
         std::vector<std::string> out = lines;
         bool inComment = false;
@@ -438,9 +459,20 @@ private:
                     out[n] = resourceFile(lines[n], tokens.back(), file);
             }
         }
-        std::string result = "#line 1 " + Quoted(file) + "\n";
+        // An 8-bit file included where a UTF-16 script's code page became
+        // UTF-8 is read in the code page the script named, and the script
+        // goes on in UTF-8 whatever the file set.
+        const bool inUtf8 = depth > 0 && !text.unicode && !outerCodePage.empty();
+        std::string result;
+        if (inUtf8 && !IsUtf8(text.utf8))
+            result += "#pragma code_page(" + outerCodePage + ")\n";
+        result += "#line 1 " + Quoted(file) + "\n";
         for (const auto& line : out)
             result += line + "\n";
+        if (inUtf8) {
+            result += "#pragma code_page(65001)\n";
+            m_rewrittenCodePage = outerCodePage;
+        }
         return result;
     }
 
@@ -453,8 +485,16 @@ private:
         while (j < code.size() && std::isalpha(static_cast<unsigned char>(code[j])))
             ++j;
         const std::string name = code.substr(i, j - i);
-        if (name == "pragma" && unicode && code.find("code_page", j) != std::string::npos)
+        if (name == "pragma" && code.find("code_page", j) != std::string::npos) {
+            if (!unicode) {
+                m_rewrittenCodePage.clear();
+                return line;
+            }
+            const size_t open = code.find('(', j), close = code.find(')', j);
+            if (open != std::string::npos && close != std::string::npos && open < close)
+                m_rewrittenCodePage = code.substr(open + 1, close - open - 1);
             return "#pragma code_page(65001)";
+        }
         if (name != "include")
             return line;
         const size_t open = code.find_first_of("\"<", j);
@@ -615,6 +655,9 @@ private:
     std::vector<fs::path> m_searchDirs;
     std::map<fs::path, fs::path> m_staged;
     std::vector<fs::path> m_read;
+    // The code page named by the last #pragma code_page read, when it was
+    // rewritten to UTF-8 (in a UTF-16 file); empty otherwise.
+    std::string m_rewrittenCodePage;
 };
 
 std::string DepfileName(const fs::path& path) {
