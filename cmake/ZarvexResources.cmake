@@ -41,11 +41,9 @@ function(zx_target_resources target rcfile)
   set(dep ${out_dir}/${target}.res.dep)
   set(asm ${out_dir}/${target}_res.S)
   set(include_args "")
-  set(windres_includes "")
   foreach(dir IN LISTS arg_INCLUDE_DIRS ZX_RC_INCLUDE_DIR)
     get_filename_component(dir ${dir} ABSOLUTE)
     list(APPEND include_args -I ${dir})
-    list(APPEND windres_includes -I ${dir})
   endforeach()
 
   # windres reads copies made readable by the pre-pass (zx-rcprep), which
@@ -68,7 +66,7 @@ function(zx_target_resources target rcfile)
             --preprocessor-arg=-MD --preprocessor-arg=-MF --preprocessor-arg=${dep}
             --preprocessor-arg=-MT --preprocessor-arg=${res}
             -D RC_INVOKED -D _WIN32 -U APSTUDIO_INVOKED
-            -c 65001 -O res -I ${rc_dir} ${windres_includes}
+            -c 65001 -O res -I ${rc_dir} ${include_args}
             -i ${rc_input} -o ${res}
     DEPENDS ${rc_input} ${arg_DEPENDS}
     DEPFILE ${dep}
