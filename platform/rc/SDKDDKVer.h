@@ -12,7 +12,7 @@
 #define WINVER _WIN32_WINNT
 #endif
 #ifndef NTDDI_VERSION
-#define NTDDI_VERSION ((_WIN32_WINNT) * 0x10000)
+#define NTDDI_VERSION ((_WIN32_WINNT) << 16)
 #endif
 #ifndef _WIN32_IE
 #if _WIN32_WINNT <= _WIN32_WINNT_WIN2K
