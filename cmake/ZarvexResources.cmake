@@ -6,50 +6,22 @@
 set(ZX_WINDRES /usr/bin/x86_64-w64-mingw32-windres CACHE FILEPATH "GNU windres")
 set(ZX_RC_INCLUDE_DIR ${CMAKE_CURRENT_LIST_DIR}/../platform/rc)
 set(ZX_RES_EMBED_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/ResourceBlob.S.in)
-set(ZX_RC_PREPASS ${CMAKE_CURRENT_LIST_DIR}/RcPrepass.cmake)
 
-# "UTF-16LE" or "UTF-16BE" for a script saved with that byte-order mark, else
-# empty (UTF-8 or an 8-bit code page).
-function(_zx_rc_encoding rc_abs out_var)
-  file(READ ${rc_abs} bom LIMIT 2 HEX)
-  if(bom STREQUAL "fffe")
-    set(${out_var} UTF-16LE PARENT_SCOPE)
-  elseif(bom STREQUAL "feff")
-    set(${out_var} UTF-16BE PARENT_SCOPE)
-  else()
-    set(${out_var} "" PARENT_SCOPE)
-  endif()
-endfunction()
-
-# The data files a script names (ICON, BITMAP, TEXT, PDF... statements with a
-# quoted file name). The preprocessor's dependency file lists what the script
-# #includes, not these: windres opens them itself.
-function(_zx_rc_data_files rc_abs encoding out_var)
-  get_filename_component(rc_dir ${rc_abs} DIRECTORY)
-  set(read_as "")
-  if(encoding)
-    set(read_as ENCODING ${encoding})
-  endif()
-  file(STRINGS ${rc_abs} lines ${read_as} REGEX "^[ \t]*[A-Za-z0-9_]+[ \t]+[A-Za-z0-9_]+[ \t]+([A-Z]+[ \t]+)*\"[^\"]+\"[ \t\r]*(//.*)?$")
-  set(files "")
-  foreach(line IN LISTS lines)
-    string(REGEX MATCH "\"([^\"]+)\"" _ "${line}")
-    string(REGEX REPLACE "\\\\+" "/" name "${CMAKE_MATCH_1}") # as the pre-pass does
-    foreach(dir ${rc_dir} ${ZX_RC_INCLUDE_DIR})
-      if(EXISTS "${dir}/${name}" AND NOT IS_DIRECTORY "${dir}/${name}")
-        list(APPEND files "${dir}/${name}")
-        break()
-      endif()
-    endforeach()
-  endforeach()
-  set(${out_var} ${files} PARENT_SCOPE)
-endfunction()
-
-# zx_target_resources(<target> <file.rc> [DEPENDS <files...>])
-# DEPENDS names further files the script reads that the scan cannot see (for
-# example a file name that comes from a macro).
+# zx_target_resources(<target> <file.rc> [INCLUDE_DIRS <folders...>]
+#                     [DEPENDS <files...>])
+# The script's #include lines and file names are looked up in the including
+# file's folder, the script's folder, its parent (scripts in language
+# sub-folders include their parent's resource.h), INCLUDE_DIRS and then
+# platform/rc; a name missing in that exact case is matched without regard to
+# case. The preprocessor runs with RC_INVOKED and _WIN32 defined and
+# APSTUDIO_INVOKED undefined, as with Microsoft's rc. DEPENDS names further
+# files the script reads that the pre-pass cannot see (for example a file
+# name that comes from a macro).
 function(zx_target_resources target rcfile)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "DEPENDS")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "DEPENDS;INCLUDE_DIRS")
+  if(arg_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "zx_target_resources(${target}): unknown arguments ${arg_UNPARSED_ARGUMENTS}")
+  endif()
   if(NOT EXISTS ${ZX_WINDRES})
     message(FATAL_ERROR "windres not found at ${ZX_WINDRES}: install binutils-mingw-w64-x86-64")
   endif()
@@ -63,23 +35,28 @@ function(zx_target_resources target rcfile)
   get_filename_component(rc_abs ${rcfile} ABSOLUTE)
   get_filename_component(rc_dir ${rc_abs} DIRECTORY)
   set_target_properties(${target} PROPERTIES ZX_RESOURCE_SCRIPT ${rc_abs})
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${rc_abs})
-  _zx_rc_encoding(${rc_abs} encoding)
-  _zx_rc_data_files(${rc_abs} "${encoding}" data_files)
 
   set(out_dir ${CMAKE_CURRENT_BINARY_DIR}/${target}.res.d)
   set(res ${out_dir}/${target}.res)
   set(dep ${out_dir}/${target}.res.dep)
   set(asm ${out_dir}/${target}_res.S)
+  set(include_args "")
+  foreach(dir IN LISTS arg_INCLUDE_DIRS ZX_RC_INCLUDE_DIR)
+    get_filename_component(dir ${dir} ABSOLUTE)
+    list(APPEND include_args -I ${dir})
+  endforeach()
 
-  # windres reads a copy made readable by the pre-pass; #include "x.h" still
-  # finds the script's neighbours through -I.
+  # windres reads copies made readable by the pre-pass (zx-rcprep), which
+  # lists every file it read in its depfile.
   set(rc_input ${out_dir}/${target}.rc)
   add_custom_command(
     OUTPUT ${rc_input}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${out_dir}
-    COMMAND ${CMAKE_COMMAND} -DIN=${rc_abs} -DOUT=${rc_input} -P ${ZX_RC_PREPASS}
-    DEPENDS ${rc_abs} ${ZX_RC_PREPASS}
+    COMMAND zx-rcprep --out ${rc_input} --depfile ${rc_input}.d --stage ${out_dir}/included
+            ${include_args} ${rc_abs}
+    DEPENDS ${rc_abs} zx-rcprep ${arg_DEPENDS}
+    DEPFILE ${rc_input}.d
+    COMMENT "Preparing the resource script of ${target}"
     VERBATIM)
 
   add_custom_command(
@@ -88,9 +65,10 @@ function(zx_target_resources target rcfile)
     COMMAND ${ZX_WINDRES} --preprocessor=cpp
             --preprocessor-arg=-MD --preprocessor-arg=-MF --preprocessor-arg=${dep}
             --preprocessor-arg=-MT --preprocessor-arg=${res}
-            -c 65001 -O res -I ${rc_dir} -I ${ZX_RC_INCLUDE_DIR}
+            -D RC_INVOKED -D _WIN32 -U APSTUDIO_INVOKED
+            -c 65001 -O res -I ${rc_dir} ${include_args}
             -i ${rc_input} -o ${res}
-    DEPENDS ${rc_input} ${data_files} ${arg_DEPENDS}
+    DEPENDS ${rc_input} ${arg_DEPENDS}
     DEPFILE ${dep}
     WORKING_DIRECTORY ${rc_dir}
     COMMENT "Compiling resources of ${target}"

@@ -4,7 +4,7 @@
 // so that no header defines a message another one defines too.
 
 #include "platform/WinTypes.h"
-#include "platform/rc/zxres.h"
+#include "platform/rc/zxres.h" // VK_* as resource scripts see them
 
 // ---- Window messages -----------------------------------------------------------
 #define WM_NULL 0x0000u
