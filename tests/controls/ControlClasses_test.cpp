@@ -6,7 +6,6 @@
 #include "platform/ComboBox.h"
 #include "platform/Edit.h"
 #include "platform/Font.h"
-#include "platform/ProgressCtrl.h"
 #include "platform/Rect.h"
 #include "platform/RichEditCtrl.h"
 #include "platform/Static.h"
@@ -19,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QProgressBar>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -231,21 +229,7 @@ TEST_F(Controls, EditsLimitTypingOnlyAndNotifyAsWindowsDoes) {
     EXPECT_EQ(multi.GetLimitText(), 0xFFFFFFFFu);
 }
 
-TEST_F(Controls, ProgressAndRichEditMethods) {
-    CProgressCtrl progress;
-    ASSERT_TRUE(
-        progress.Create(WS_CHILD | WS_VISIBLE | PBS_SMOOTH, CRect(10, 10, 200, 30), &parent, 1022));
-    progress.SetRange(0, 200);
-    EXPECT_EQ(progress.SetPos(150), 0);
-    progress.SetStep(60);
-    EXPECT_EQ(progress.StepIt(), 150);
-    EXPECT_EQ(progress.GetPos(), 10);
-    int low = -1, high = -1;
-    progress.GetRange(low, high);
-    EXPECT_EQ(low, 0);
-    EXPECT_EQ(high, 200);
-    EXPECT_EQ(qobject_cast<QProgressBar*>(progress.GetWidget())->value(), 10);
-
+TEST_F(Controls, RichEditMethods) {
     CRichEditCtrl rich;
     ASSERT_TRUE(rich.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | WS_VSCROLL,
                             CRect(10, 40, 400, 200), &parent, 1013));
