@@ -1,5 +1,4 @@
 #include "fixtures/fixture_ids.h"
-#include "platform/DialogTemplate.h"
 #include "platform/ElfResources.h"
 #include "platform/LastError.h"
 #include "platform/Modules.h"
@@ -147,7 +146,7 @@ TEST(Resources, LoadStringFollowsWindowsRules) {
 // A plug-in without resources finds none, although dlsym would hand it the
 // resources of the library it links. That library's script is kept as Visual
 // Studio writes one (UTF-16, afxres.h, a code-page pragma, designer blocks,
-// backslashes in file names): its texts arrive intact and its dialog is whole.
+// backslashes in file names): its texts arrive intact.
 TEST(Resources, ModuleWithoutResourcesFindsNoneOfItsLibrarys) {
     const Loaded plugin = Load("fixture_nores.ctc");
     ASSERT_NE(plugin.get(), nullptr) << zx::LastLoadErrorText();
@@ -160,16 +159,6 @@ TEST(Resources, ModuleWithoutResourcesFindsNoneOfItsLibrarys) {
     EXPECT_EQ(LoadStringW(library, IDS_RESLIB_STRING, buffer, 64), 19);
     ASSERT_GT(LoadStringW(library, IDS_RESLIB_ACCENTED, buffer, 64), 0);
     EXPECT_STREQ(buffer, L"Caf\u00e9, 5 \u20ac \\ C:\\temp"); // strings keep their backslashes
-    const auto dialog = zx::ParseDialogTemplate(
-        zx::ResourceBytes(library, MAKEINTRESOURCEW(IDD_RESLIB), RT_DIALOG));
-    ASSERT_TRUE(dialog.has_value());
-    ASSERT_TRUE(dialog->font.has_value());
-    EXPECT_EQ(dialog->font->typeface, L"MS Shell Dlg");
-    EXPECT_EQ(dialog->font->pointSize, 8);
-    ASSERT_EQ(dialog->items.size(), 3u);
-    EXPECT_EQ(dialog->items[0].title.text, L"Prix : 5 \u20ac");
-    EXPECT_EQ(dialog->items[1].id, DWORD{IDC_RESLIB_EDIT});
-    EXPECT_TRUE(dialog->items[2].isClass(L"Static"));
 
     SetLastError(0);
     EXPECT_EQ(FindResourceW(plugin.get(), MAKEINTRESOURCEW(IDR_RESLIB_TEXT), L"TEXT"), nullptr);
