@@ -35,6 +35,11 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        // Only widgets have windows. Other objects' events are left untouched,
+        // among them the message queue's wake-ups, which other threads make
+        // and whose owner reads them only once it has synchronised with them.
+        if (!watched->isWidgetType())
+            return false;
         switch (event->type()) {
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
