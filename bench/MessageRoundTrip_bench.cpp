@@ -11,6 +11,8 @@
 #include "platform/Threads.h"
 #include "platform/WindowHandles.h"
 
+#include "BenchReport.h"
+
 #include <QApplication>
 #include <QEventLoop>
 
@@ -19,12 +21,9 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <mutex>
-#include <set>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -123,31 +122,6 @@ void BM_CondVarPingPong(benchmark::State& state) {
 }
 BENCHMARK(BM_CondVarPingPong)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's rate for the closing comparison.
-class RateReporter : public benchmark::ConsoleReporter {
-public:
-    using ConsoleReporter::ConsoleReporter;
-    std::map<std::string, double> rates;
-    std::set<std::string> medians;
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        // With --benchmark_repetitions the median is kept, else the one run.
-        for (const Run& run : runs) {
-            auto it = run.counters.find("round_trips_per_s");
-            if (it == run.counters.end())
-                continue;
-            const std::string& name = run.run_name.function_name;
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                rates[name] = it->second.value;
-                medians.insert(name);
-            } else if (run.run_type == Run::RT_Iteration && !medians.count(name)) {
-                rates[name] = it->second.value;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -156,14 +130,11 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    // Colours only on a terminal, as the library's own reporter does.
-    RateReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                 : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    zxbench::CounterReporter reporter(zxbench::ConsoleOptions());
+    zxbench::RunSelected(reporter);
 
-    const double viaQt = reporter.rates["BM_MessageRoundTripViaQtLoop"];
-    const double condVar = reporter.rates["BM_CondVarPingPong"];
+    const double viaQt = reporter.values["BM_MessageRoundTripViaQtLoop"]["round_trips_per_s"];
+    const double condVar = reporter.values["BM_CondVarPingPong"]["round_trips_per_s"];
     if (viaQt > 0 && condVar > 0) {
         std::printf("\nround trips per second: message queues via the Qt loop %.0f, "
                     "mutex/condition variable %.0f\n",

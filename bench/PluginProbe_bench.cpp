@@ -11,6 +11,8 @@
 #include "platform/Threads.h"
 #include "zarvexapp/config/PluginProbe.h"
 
+#include "BenchReport.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -21,9 +23,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -97,18 +97,6 @@ void BM_SearchWithPausesTried(benchmark::State& state) {
 BENCHMARK(BM_SearchWithPauses)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_SearchWithPausesTried)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-class TimeReporter : public benchmark::ConsoleReporter {
-public:
-    using ConsoleReporter::ConsoleReporter;
-    std::map<std::string, double> msPerRun;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                msPerRun[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -125,18 +113,16 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    TimeReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                 : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    zxbench::CounterReporter reporter(zxbench::ConsoleOptions());
+    zxbench::RunSelected(reporter);
 
-    const double plain = reporter.msPerRun["BM_LoadInProcess/real_time"];
-    const double list = reporter.msPerRun["BM_TryListInOneChildThenLoad/real_time"] / kList;
-    const double alone = reporter.msPerRun["BM_TryInChildThenLoad/real_time"];
+    auto ms = [&](const char* name) { return reporter.realTimeUs[name] / 1000.0; };
+    const double plain = ms("BM_LoadInProcess");
+    const double list = ms("BM_TryListInOneChildThenLoad") / kList;
+    const double alone = ms("BM_TryInChildThenLoad");
     // Per plug-in, the splash's wait shared out.
-    const double search = reporter.msPerRun["BM_SearchWithPauses/iterations:3/real_time"] / kList;
-    const double searchTried =
-        reporter.msPerRun["BM_SearchWithPausesTried/iterations:3/real_time"] / kList;
+    const double search = ms("BM_SearchWithPauses") / kList;
+    const double searchTried = ms("BM_SearchWithPausesTried") / kList;
     if (search > 0 && searchTried > 0)
         std::printf("\nper plug-in in a search with its pauses: %.3f ms, tried first %.3f ms "
                     "(adds %.3f ms, ratio %.3f)\n",
