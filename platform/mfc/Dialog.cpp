@@ -273,7 +273,9 @@ BOOL CDialog::CreateFromTemplate(const zx::DialogTemplate& dlg, CWnd* pParentWnd
         parent = nullptr;
     QWidget* parentWidget = parent ? parent->GetWidget() : nullptr;
 
-    std::unique_ptr<QWidget> built = zx::DialogBuilder::build(dlg, nullptr);
+    // A template given in memory takes its pictures from the resource module.
+    std::unique_ptr<QWidget> built = zx::DialogBuilder::build(
+        dlg, nullptr, m_hTemplateSource ? m_hTemplateSource : AfxGetResourceHandle());
     QWidget* widget = built.get();
     // The builder stacks the controls with the first on top.
     const std::vector<QWidget*> controls = zx::ChildWidgetsInZOrder(widget);

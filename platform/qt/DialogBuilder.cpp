@@ -143,7 +143,7 @@ QWidget* MakeButton(const DialogItem& item, QWidget* parent) {
     }
 }
 
-QWidget* MakeStatic(const DialogItem& item, QWidget* parent) {
+QWidget* MakeStatic(const DialogItem& item, QWidget* parent, HMODULE resources) {
     const DWORD type = item.style & SS_TYPEMASK;
     switch (type) {
     case SS_BLACKFRAME:
@@ -169,15 +169,12 @@ QWidget* MakeStatic(const DialogItem& item, QWidget* parent) {
     }
     case SS_BITMAP:
     case SS_ICON: {
-        // The picture comes from the module the templates are read from, or
-        // else from the program's own, where dialogs are looked up as well.
+        // The picture comes from the module the template was read from.
         auto* picture = new QLabel(parent);
         QImage image;
-        for (HMODULE module : {AfxGetResourceHandle(), HMODULE(nullptr)}) {
-            if (!item.title.isOrdinal() || !image.isNull())
-                break;
-            image = type == SS_BITMAP ? LoadBitmapImage(module, item.title.ordinal)
-                                      : LoadIconImage(module, item.title.ordinal,
+        if (item.title.isOrdinal()) {
+            image = type == SS_BITMAP ? LoadBitmapImage(resources, item.title.ordinal)
+                                      : LoadIconImage(resources, item.title.ordinal,
                                                       (item.style & SS_REALSIZEIMAGE) ? 0 : 32);
         }
         if (!image.isNull()) {
@@ -268,12 +265,12 @@ QWidget* MakeList(const DialogItem& item, QWidget* parent) {
     return list;
 }
 
-QWidget* MakeControl(const DialogItem& item, QWidget* parent) {
+QWidget* MakeControl(const DialogItem& item, QWidget* parent, HMODULE resources) {
     switch (item.kind()) {
     case DialogItemClass::Button:
         return MakeButton(item, parent);
     case DialogItemClass::Static:
-        return MakeStatic(item, parent);
+        return MakeStatic(item, parent, resources);
     case DialogItemClass::Edit:
         return MakeEdit(item, parent);
     case DialogItemClass::ComboBox:
@@ -349,7 +346,8 @@ QRect DialogBuilder::toPixels(QSize baseUnits, int x, int y, int cx, int cy) {
     return QRect(left, top, MulDiv(cx, baseUnits.width(), 4), MulDiv(cy, baseUnits.height(), 8));
 }
 
-std::unique_ptr<QWidget> DialogBuilder::build(const DialogTemplate& dlg, QWidget* parent) {
+std::unique_ptr<QWidget> DialogBuilder::build(const DialogTemplate& dlg, QWidget* parent,
+                                              HMODULE resources) {
     auto dialog = std::make_unique<QWidget>(parent);
     const QFont font = dialogFont(dlg);
     const QSize units = FontRegistry::baseUnits(font);
@@ -359,7 +357,7 @@ std::unique_ptr<QWidget> DialogBuilder::build(const DialogTemplate& dlg, QWidget
 
     QButtonGroup* radios = nullptr;
     for (const DialogItem& item : dlg.items) {
-        QWidget* control = createControl(item, dialog.get());
+        QWidget* control = createControl(item, dialog.get(), resources);
         QRect place = toPixels(units, item.x, item.y, item.cx, item.cy);
         // A drop-down combo box's template height is that of its open list;
         // closed, it is one line high, as Windows draws it.
@@ -391,8 +389,8 @@ std::unique_ptr<QWidget> DialogBuilder::build(const DialogTemplate& dlg, QWidget
     return dialog;
 }
 
-QWidget* DialogBuilder::createControl(const DialogItem& item, QWidget* parent) {
-    QWidget* control = MakeControl(item, parent);
+QWidget* DialogBuilder::createControl(const DialogItem& item, QWidget* parent, HMODULE resources) {
+    QWidget* control = MakeControl(item, parent, resources);
     // A new child window goes to the bottom of the z-order, as on Windows:
     // the first control of a template ends up on top, in painting and in
     // hit-testing alike.

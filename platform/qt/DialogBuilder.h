@@ -25,11 +25,15 @@ public:
 
     // The dialog's client area with one child widget per control. Controls
     // of classes it does not know become plain frames, so a template from a
-    // newer resource compiler still opens.
-    static std::unique_ptr<QWidget> build(const DialogTemplate& dlg, QWidget* parent = nullptr);
+    // newer resource compiler still opens. Pictures of statics are loaded
+    // from `resources`, the module the template came from (null: the
+    // program's own, as for any resource call).
+    static std::unique_ptr<QWidget> build(const DialogTemplate& dlg, QWidget* parent = nullptr,
+                                          HMODULE resources = nullptr);
 
     // One control of a template item, a child of parent, not yet placed.
-    static QWidget* createControl(const DialogItem& item, QWidget* parent);
+    static QWidget* createControl(const DialogItem& item, QWidget* parent,
+                                  HMODULE resources = nullptr);
 
     // The control with that id among the children of a built dialog.
     static QWidget* control(const QWidget* dialog, DWORD id);
