@@ -4,7 +4,6 @@
 
 #include "platform/FontRegistry.h"
 #include "platform/ResourceImages.h"
-#include "platform/Resources.h"
 #include "platform/WidgetHandles.h"
 #include "platform/rc/zxres.h"
 
