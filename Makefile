@@ -26,7 +26,7 @@ tsan:
 	$(MAKE) test PRESET=tsan
 
 bench: build
-	@for b in build/$(PRESET)/bin/bench_*; do echo "== $$b"; $$b; done
+	@for b in build/$(PRESET)/bench/bench_*; do echo "== $$b"; $$b; done
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -80,7 +80,7 @@ LRESULT HostProc(HWND, UINT message, WPARAM wParam, LPARAM) {
 }
 
 bool OpenLink() {
-    g_link.module = LoadLibraryW(L"simboard.ctc");
+    g_link.module = LoadLibraryW(L"" ZX_BIN_DIR "/simboard.ctc");
     g_link.api = g_pAPI;
     g_pAPI = nullptr;
     if (!g_link.module || !g_link.api)

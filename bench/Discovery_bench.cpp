@@ -116,7 +116,7 @@ void BM_Search(benchmark::State& state) {
 BENCHMARK(BM_Search)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 int RunStagedCopy(char** argv) {
-    const fs::path bin = zx::ExecutableFolder();
+    const fs::path bin = ZX_BIN_DIR;
     char pattern[] = "/tmp/zx_bench_discoveryXXXXXX";
     if (!mkdtemp(pattern)) {
         std::perror("mkdtemp");

@@ -62,7 +62,7 @@ LRESULT HostProc(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool OpenLink() {
-    g_module = LoadLibraryW(L"simboard.ctc");
+    g_module = LoadLibraryW(L"" ZX_BIN_DIR "/simboard.ctc");
     CAPI* api = g_pAPI;
     g_pAPI = nullptr;
     if (!g_module || !api)

@@ -80,7 +80,7 @@ bool OpenLink() {
     if (g_link.api)
         return true;
     if (!g_link.module) {
-        g_link.module = LoadLibraryW(L"gdbremote.ctc");
+        g_link.module = LoadLibraryW(L"" ZX_BIN_DIR "/gdbremote.ctc");
         g_link.api = g_pAPI;
         g_pAPI = nullptr;
         g_link.window = zx::CreateWindowHandle(HostProc, nullptr);

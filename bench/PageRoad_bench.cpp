@@ -187,7 +187,7 @@ bool StartBench() {
     g_bench.config = new BenchConfig;
     g_pZarvexConfig = g_bench.config;
     g_bench.config->SetRegistryBaseKey(L"Software\\Zarvex\\Bench");
-    g_bench.config->AddCommsDll(SIMBOARD_API_INDEX, L"simboard.ctc");
+    g_bench.config->AddCommsDll(SIMBOARD_API_INDEX, L"" ZX_BIN_DIR "/simboard.ctc");
     g_bench.app = std::make_unique<BenchApp>();
     g_bench.platform = std::make_unique<BenchPlatform>();
     g_bench.page = std::make_unique<BenchPage>();

@@ -28,8 +28,7 @@
 namespace {
 
 std::wstring PluginPath() {
-    const std::string folder = zx::ExecutableFolder();
-    return std::wstring(folder.begin(), folder.end()) + L"simplatform.ctp";
+    return L"" ZX_BIN_DIR "/simplatform.ctp";
 }
 
 void LoadAndUnload(const std::wstring& path) {

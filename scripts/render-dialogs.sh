@@ -9,5 +9,5 @@ preset=${1:-dev}
 build="$root/build/$preset"
 [ -f "$build/CMakeCache.txt" ] || cmake --preset "$preset" -B "$build"
 cmake --build "$build" -j2 --target test_resources_LibraryWindows
-QT_QPA_PLATFORM=offscreen "$build/bin/test_resources_LibraryWindows"
+QT_QPA_PLATFORM=offscreen "$build/tests/test_resources_LibraryWindows"
 ls "$build/renders"/window_dialog_*.png

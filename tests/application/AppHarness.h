@@ -6,6 +6,7 @@
 
 #include "command/HostWindow.h"
 #include "command/LogCapture.h"
+#include "support/BinFolder.h"
 
 #include "cmnctrls/Registry.h"
 #include "platform/Wnd.h"
@@ -145,7 +146,7 @@ public:
     void Init() { app->InitApplication(CWnd::FromHandle(host.Handle()), nullptr); }
     // The application on simboard.ctc, started.
     bool StartOnSimBoard() {
-        config->AddCommsDll(SIMBOARD_API_INDEX, L"simboard");
+        config->AddCommsDll(SIMBOARD_API_INDEX, zxtest::BinPath(L"simboard"));
         app->SupportPlatform(SIMBOARD_API_INDEX);
         Init();
         return app->StartApplication();

@@ -7,6 +7,7 @@
 #include "LogCapture.h"
 
 #include "platform/Modules.h"
+#include "support/BinFolder.h"
 #include "zarvexapp/command/API.h"
 #include "zarvexapp/contracts/Globals.h"
 
@@ -28,7 +29,7 @@ public:
     // Loads the module on first use, then attaches and opens it.
     bool Start(ULONG parameter) {
         if (!module) {
-            module = LoadLibraryW(m_file);
+            module = LoadLibraryW(zxtest::BinPath(m_file));
             api = g_pAPI;
             g_pAPI = nullptr; // as the loader does once it has taken the object
             info.lLinkCount = 1;

@@ -162,7 +162,7 @@ Staged RunStaged(const QString& dir, bool select = false) {
     QFile::copy(QCoreApplication::applicationFilePath(), exe);
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LD_LIBRARY_PATH"), QCoreApplication::applicationDirPath());
+    env.insert(QStringLiteral("LD_LIBRARY_PATH"), QStringLiteral(ZX_BIN_DIR));
     env.insert(QStringLiteral("ZX_DISCOVERY_LOG"), dir + QStringLiteral("/search.log"));
     env.insert(QStringLiteral("ZX_DISCOVERY_SPLASH"), dir + QStringLiteral("/splash.png"));
     // The select dialog's settings live in the staged folder, not the user's.
@@ -228,7 +228,7 @@ TEST(Discovery, SearchesItsOwnFolderAndSummarisesWhatItFound) {
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
     const QString dir = tmp.path();
-    const std::string bin = QCoreApplication::applicationDirPath().toStdString() + "/";
+    const std::string bin = ZX_BIN_DIR "/";
     for (const char* shipped : {"simboard.ctc", "simplatform.ctp", "simtuner.ctm"})
         Stage(dir, bin + shipped, shipped);
     for (const char* fixture : {"samebus.ctp", "noindex.ctp", "throws.ctc", "crashes.cap",
@@ -316,7 +316,7 @@ TEST(Discovery, SelectDialogFiltersWhatTheSearchFoundAndKeepsWhatLoadSaved) {
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
     const QString dir = tmp.path();
-    const std::string bin = QCoreApplication::applicationDirPath().toStdString() + "/";
+    const std::string bin = ZX_BIN_DIR "/";
     for (const char* shipped : {"simboard.ctc", "simplatform.ctp", "simdemo.cap"})
         Stage(dir, bin + shipped, shipped);
     Stage(dir, zxtest::FixtureFile("discovery", "boards.cap"), "boards.cap");

@@ -20,7 +20,7 @@
 namespace {
 
 QString BinFile(const QString& name) {
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + name;
+    return QStringLiteral(ZX_BIN_DIR "/") + name;
 }
 
 // A folder holding a copy of the host (it finds the libraries by its run

@@ -245,7 +245,7 @@ TEST(Modules, ModulesAreFoundByAddressAndName) {
     // A library the executable was linked with is loaded for good: no
     // reference of LoadLibraryW to drop, and loading it adds one.
     EXPECT_FALSE(FreeLibrary(platform));
-    EXPECT_EQ(LoadLibraryW(L"libzxplatform.so"), platform);
+    EXPECT_EQ(LoadLibraryW(L"" ZX_BIN_DIR "/libzxplatform.so"), platform);
     EXPECT_TRUE(FreeLibrary(platform));
 
     auto heap = std::make_unique<int>(1);

@@ -196,7 +196,7 @@ TEST(Resources, UnloadedModuleHasNoResources) {
 // The resource module is the library's own while it is loaded, and can be
 // switched.
 TEST(Resources, ResourceModuleDefaultsToTheLibrary) {
-    HMODULE library = LoadLibraryW(L"libzarvexapp.so");
+    HMODULE library = LoadLibraryW(L"" ZX_BIN_DIR "/libzarvexapp.so");
     ASSERT_NE(library, nullptr) << zx::LastLoadErrorText();
     EXPECT_EQ(AfxGetInstanceHandle(), library);
     EXPECT_EQ(nameOf(AfxGetInstanceHandle()), L"libzarvexapp.so");

@@ -6,6 +6,7 @@
 #include "platform/GdiObjects.h"
 #include "platform/Menu.h"
 #include "platform/Modules.h"
+#include "support/BinFolder.h"
 #include "support/Fixtures.h"
 #include "support/RenderPng.h"
 #include "zarvexapp/application/ZarvexAppBase.h"
@@ -163,7 +164,7 @@ TEST_F(ShellWindows, ProgressBarFollowsTheWorkerRecord) {
     };
     bar.SetPos(40);
     EXPECT_EQ(tick(), std::tuple(false, 100, 0)); // no API
-    HMODULE board = LoadLibraryW(L"simboard.ctc");
+    HMODULE board = LoadLibraryW(zxtest::BinPath(L"simboard.ctc"));
     ASSERT_NE(api = g_pAPI, nullptr);
     WORKER_THREAD_INFO info{};
     api->SetThreadWorkerInfo(&info);
