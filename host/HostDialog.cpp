@@ -1,8 +1,11 @@
 #include "HostDialog.h"
 
+#include "HostSmallLogo.h"
+
 #include "resource.h"
 
 #include "platform/Messages.h"
+#include "platform/Modules.h"
 #include "platform/WideText.h"
 #include "zarvexapp/application/ZarvexAppBase.h"
 #include "zarvexapp/command/ApiCommandMessage.h"
@@ -14,7 +17,6 @@
 #include "zarvexapp/shell/ApplicationSelect.h"
 #include "zarvexapp/shell/PrintWindowBase.h"
 #include "zarvexapp/shell/ProgressControl.h"
-#include "zarvexapp/shell/SmallAppLogoBase.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -115,12 +117,14 @@ void CHostDialog::CreateShellWindows() {
     // Each window goes to the application as soon as it exists: the
     // application destroys what it was given, so nothing is left over if a
     // later one cannot be made.
-    auto logo = std::make_unique<CSmallAppLogoBase>();
+    auto logo = std::make_unique<CHostSmallLogo>();
     logo->m_uTemplateId = IDD_SMALL_APP_LOGO;
-    if (logo->Create())
+    if (logo->Create()) {
+        logo->ShowLogoOf(GetModuleHandleW(g_pZarvexConfig->GetApplicationShortTitle() + L".cap"));
         app->m_pSmallAppLogo = logo.release();
-    else
+    } else {
         Report(L"The small logo window could not be created");
+    }
 
     auto print = std::make_unique<CPrintWindowBase>();
     print->m_uTemplateId = IDD_PRINT_WINDOW;

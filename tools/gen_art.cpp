@@ -1,10 +1,11 @@
 // Draws the library's splash bitmap (400 x 250, 24 bits per pixel, as an
 // uncompressed BMP) and its chip icon (16 x 16 and 32 x 32, 32 bits per
-// pixel, as an ICO) into the resources folder. The results are committed, so
-// the build never needs this program; run scripts/gen-art.sh after changing
-// the art.
+// pixel, as an ICO) into the library's resources folder, and the demo
+// application's small logo (200 x 58, as a BMP) into its folder. The results
+// are committed, so the build never needs this program; run
+// scripts/gen-art.sh after changing the art.
 //
-//   gen_art <output folder> [<preview folder>]
+//   gen_art <library resources folder> <demo folder> [<preview folder>]
 //
 // With a preview folder it also writes PNGs of the art, enlarged, to look at.
 
@@ -313,6 +314,34 @@ QImage drawSplash(const QString& wordFamily) {
     return img;
 }
 
+// The demo application's small logo: it fills the host's logo frame (137 x 38
+// dialog units, about 205 x 61 pixels) but for a thin margin.
+QImage drawSmallLogo(const QString& family) {
+    QImage img(200, 58, QImage::Format_RGB32);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient band(0, 0, 200, 58);
+    band.setColorAt(0, QColor(18, 44, 110));
+    band.setColorAt(1, QColor(8, 20, 52));
+    p.fillRect(img.rect(), band);
+    drawTrace(p, QPointF(44, 50), QPointF(52, 42), QPointF(190, 42), QColor(64, 140, 230));
+    drawChip(p, QRectF(12, 15, 28, 28), 4, QColor(214, 170, 60), 5, 2.4);
+    QFont word(family);
+    word.setPixelSize(22);
+    word.setBold(true);
+    p.setFont(word);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(52, 4, 144, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("SimDemo"));
+    QFont line(family);
+    line.setPixelSize(10);
+    p.setFont(line);
+    p.setPen(QColor(170, 200, 240));
+    p.drawText(QRectF(53, 28, 144, 12), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Pelmarin SimBoard"));
+    p.end();
+    return img;
+}
+
 QImage drawIcon(int size, const QString& family) {
     QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
@@ -373,8 +402,9 @@ QString loadFamily(const char* path, const QString& fallback) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: gen_art <output folder> [<preview folder>]\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(
+            stderr, "usage: gen_art <library resources folder> <demo folder> [<preview folder>]\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
@@ -383,11 +413,14 @@ int main(int argc, char** argv) {
     loadFamily("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", sans);
 
     const QImage splash = drawSplash(sans);
+    const QImage logo = drawSmallLogo(sans);
     const bool ok =
         writeBmp24(folder + QStringLiteral("/splash.bmp"), splash) &&
-        writeIco(folder + QStringLiteral("/chip.ico"), {drawIcon(16, sans), drawIcon(32, sans)});
-    if (ok && argc == 3) {
-        const QString preview = QString::fromLocal8Bit(argv[2]);
+        writeIco(folder + QStringLiteral("/chip.ico"), {drawIcon(16, sans), drawIcon(32, sans)}) &&
+        writeBmp24(QString::fromLocal8Bit(argv[2]) + QStringLiteral("/smalllogo.bmp"), logo);
+    if (ok && argc == 4) {
+        const QString preview = QString::fromLocal8Bit(argv[3]);
+        logo.scaled(800, 232).save(preview + QStringLiteral("/smalllogo-x4.png"));
         splash.save(preview + QStringLiteral("/splash.png"));
         splash.copy(0, 0, 200, 125)
             .scaled(400, 250)

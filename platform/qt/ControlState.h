@@ -80,6 +80,7 @@ struct ControlState : QObject {
     WNDPROC previous = nullptr;
     HFONT font = nullptr;
     std::optional<QString> originalText; // a static's text with its '&'s
+    HBITMAP bitmap = nullptr;            // a picture static's, as its owner set it
 
     ButtonState button;
     ComboList combo;
@@ -120,6 +121,7 @@ LRESULT ButtonProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool
 LRESULT ComboProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
 LRESULT ListProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
 LRESULT ProgressProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
+LRESULT StaticProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
 // Single- and multi-line edits and rich edits.
 LRESULT EditProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
 LRESULT RichEditProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);

@@ -133,6 +133,8 @@ LRESULT KindProc(ControlState& s, UINT msg, WPARAM wParam, LPARAM lParam, bool& 
         return ListProc(s, msg, wParam, lParam, handled);
     case ControlKind::Progress:
         return ProgressProc(s, msg, wParam, lParam, handled);
+    case ControlKind::Static:
+        return StaticProc(s, msg, wParam, lParam, handled);
     case ControlKind::Button:
         return ButtonProc(s, msg, wParam, lParam, handled);
     case ControlKind::UpDown:

@@ -172,9 +172,10 @@ QWidget* MakeStatic(const DialogItem& item, QWidget* parent, HMODULE resources) 
         auto* picture = new QLabel(parent);
         QImage image;
         if (item.title.isOrdinal()) {
-            image = type == SS_BITMAP ? LoadBitmapImage(resources, item.title.ordinal)
-                                      : LoadIconImage(resources, item.title.ordinal,
-                                                      (item.style & SS_REALSIZEIMAGE) ? 0 : 32);
+            image = type == SS_BITMAP
+                        ? LoadBitmapImage(resources, MAKEINTRESOURCEW(item.title.ordinal))
+                        : LoadIconImage(resources, item.title.ordinal,
+                                        (item.style & SS_REALSIZEIMAGE) ? 0 : 32);
         }
         if (!image.isNull()) {
             picture->setPixmap(QPixmap::fromImage(image));

@@ -14,10 +14,10 @@ namespace zx {
 namespace {
 
 // Low four bits of a handle: its kind; bit 3 marks stock objects.
-enum Kind : std::uintptr_t { kFont = 1, kBrush = 2, kStock = 8 };
+enum Kind : std::uintptr_t { kFont = 1, kBrush = 2, kBitmap = 3, kStock = 8 };
 
 struct Hollow {};
-using Object = std::variant<QFont, COLORREF, Hollow>;
+using Object = std::variant<QFont, COLORREF, Hollow, QImage>;
 
 struct Table {
     std::mutex mutex;
@@ -77,6 +77,13 @@ std::optional<COLORREF> BrushColor(HBRUSH brush) {
     return std::get<COLORREF>(*object);
 }
 
+std::optional<QImage> ImageFromHandle(HBITMAP bitmap) {
+    const auto object = Lookup(bitmap);
+    if (!object || !std::holds_alternative<QImage>(*object))
+        return std::nullopt;
+    return std::get<QImage>(*object);
+}
+
 bool IsHollowBrush(HBRUSH brush) {
     const auto object = Lookup(brush);
     return object && std::holds_alternative<Hollow>(*object);
@@ -88,6 +95,10 @@ HFONT CreateFontHandle(const QFont& font) {
 
 HBRUSH CreateBrushHandle(COLORREF color) {
     return reinterpret_cast<HBRUSH>(Add(color & 0x00FFFFFFu, kBrush));
+}
+
+HBITMAP CreateBitmapHandle(const QImage& image) {
+    return reinterpret_cast<HBITMAP>(Add(image, kBitmap));
 }
 
 } // namespace zx

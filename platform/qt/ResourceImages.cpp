@@ -1,5 +1,7 @@
 #include "platform/ResourceImages.h"
 
+#include "platform/GdiObjects.h"
+#include "platform/LastError.h"
 #include "platform/ResImage.h"
 #include "platform/Resources.h"
 
@@ -57,8 +59,8 @@ QImage ImageFromDib(std::span<const BYTE> dib) {
 
 } // namespace
 
-QImage LoadBitmapImage(HMODULE module, WORD id) {
-    return ImageFromDib(ResourceBytes(module, MAKEINTRESOURCEW(id), RT_BITMAP));
+QImage LoadBitmapImage(HMODULE module, LPCWSTR name) {
+    return ImageFromDib(ResourceBytes(module, name, RT_BITMAP));
 }
 
 QImage LoadIconImage(HMODULE module, WORD id, int size) {
@@ -100,3 +102,15 @@ QImage LoadIconImage(HMODULE module, WORD id, int size) {
 }
 
 } // namespace zx
+
+HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name) {
+    const auto dib = zx::ResourceBytes(instance, name, RT_BITMAP); // says why when missing
+    if (dib.empty())
+        return nullptr;
+    const QImage image = zx::ImageFromDib(dib);
+    if (image.isNull()) {
+        SetLastError(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    return zx::CreateBitmapHandle(image);
+}

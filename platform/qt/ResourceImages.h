@@ -9,7 +9,7 @@
 
 namespace zx {
 
-QImage LoadBitmapImage(HMODULE module, WORD id);
+QImage LoadBitmapImage(HMODULE module, LPCWSTR name);
 
 // The group's image closest to `size` pixels across; the largest with 0.
 QImage LoadIconImage(HMODULE module, WORD id, int size = 0);

@@ -155,6 +155,8 @@ using LPNMHDR = NMHDR*;
 #define EN_UPDATE 0x0400
 
 // ---- Static controls ------------------------------------------------------------
+#define STM_SETIMAGE 0x0172u
+#define STM_GETIMAGE 0x0173u
 #define STN_CLICKED 0
 
 // ---- Combo boxes ------------------------------------------------------------------
