@@ -31,14 +31,6 @@ ResId id(LPCWSTR winId) {
     return out.value_or(ResId());
 }
 
-// An entry of `type` and `name`, for images built by ResWriter.
-zx::ResEntry Entry(ResId type, ResId name) {
-    zx::ResEntry e;
-    e.type = type;
-    e.name = name;
-    return e;
-}
-
 } // namespace
 
 TEST(ResIdTest, WindowsStyleIdsBecomeOrdinalsOrUpperCasedNames) {
@@ -106,7 +98,7 @@ TEST(ResImageTest, EveryPrefixIsEitherWholeEntriesOrNothing) {
     }
     for (size_t length = 0; length <= full.size(); ++length) {
         // An exact-size copy, so that the sanitizer sees any read past it.
-        std::vector<BYTE> prefix(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(length));
+        const std::vector<BYTE> prefix(full.data(), full.data() + length);
         const ResImage res(prefix);
         ASSERT_EQ(res.isValid(), clean.count(length) == 1) << "length " << length;
         if (!res.isValid()) {
@@ -138,8 +130,8 @@ TEST(ResImageTest, DamagedHeadersMakeTheWholeImageEmpty) {
 
     zx::fuzz::ResWriter writer;
     const std::vector<BYTE> abc{'a', 'b', 'c'}, d{'d'};
-    writer.add(Entry(ResId(10), ResId(1)), abc);
-    writer.add(Entry(ResId(10), ResId(2)), d);
+    writer.add({ResId(10), ResId(1)}, abc);
+    writer.add({ResId(10), ResId(2)}, d);
     const std::vector<BYTE>& good = writer.bytes();
     ASSERT_EQ(check(good), 2);
 
@@ -174,7 +166,7 @@ TEST(ResImageTest, DamagedHeadersMakeTheWholeImageEmpty) {
     // Named type and name, header padded to a DWORD: found case-insensitively.
     zx::fuzz::ResWriter named;
     const std::vector<BYTE> zz{'z', 'z'};
-    named.add(Entry(ResId::named(L"ABC"), ResId::named(L"DE")), zz);
+    named.add({ResId::named(L"ABC"), ResId::named(L"DE")}, zz);
     const ResImage res(named.bytes());
     EXPECT_EQ(text(res.find(id(L"abc"), id(L"de"))), "zz");
 

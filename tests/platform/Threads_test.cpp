@@ -12,6 +12,7 @@
 #include <atomic>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,12 @@ using zxtest::WaitUntil;
 
 DWORD WINAPI ReturnParameter(void* parameter) {
     return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(parameter));
+}
+
+// The thread's exit code, if its handle gives one.
+std::optional<DWORD> ExitCode(HANDLE thread) {
+    DWORD code = 0;
+    return GetExitCodeThread(thread, &code) ? std::optional(code) : std::nullopt;
 }
 
 bool Contains(const std::vector<void*>& entries, LPTHREAD_START_ROUTINE entry) {
@@ -58,20 +65,17 @@ TEST(Threads, WaitAndExitCodeFollowTheThread) {
     EXPECT_NE(id, 0u);
     EXPECT_NE(id, GetCurrentThreadId());
 
-    DWORD code = 0;
     EXPECT_EQ(WaitForSingleObject(thread, 50), WAIT_TIMEOUT);
     EXPECT_EQ(Read(&gate.started), 0);
     EXPECT_EQ(ResumeThread(thread), 1u);
     ASSERT_TRUE(WaitUntil([&] { return Read(&gate.started) == 1; }));
     EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_TIMEOUT);
-    ASSERT_TRUE(GetExitCodeThread(thread, &code));
-    EXPECT_EQ(code, STILL_ACTIVE);
+    EXPECT_EQ(ExitCode(thread), STILL_ACTIVE);
     EXPECT_TRUE(Contains(zx::LiveThreadEntryPoints(), WaitForGate));
 
     SetEvent(gate.release);
     ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
-    ASSERT_TRUE(GetExitCodeThread(thread, &code));
-    EXPECT_EQ(code, 42u);
+    EXPECT_EQ(ExitCode(thread), 42u);
     // Waiting again on an ended thread returns at once.
     EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
     // Its routine no longer runs, so its module may go.
@@ -79,7 +83,7 @@ TEST(Threads, WaitAndExitCodeFollowTheThread) {
     EXPECT_EQ(ResumeThread(thread), 0u); // harmless on an ended thread
 
     EXPECT_TRUE(CloseHandle(thread));
-    EXPECT_FALSE(GetExitCodeThread(thread, &code));
+    EXPECT_FALSE(ExitCode(thread));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 
     // A handle closed while the thread runs does not disturb the thread.
@@ -195,9 +199,7 @@ TEST(Threads, TerminateAbandonsTheThread) {
 
     EXPECT_TRUE(TerminateThread(thread, 1234));
     EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0);
-    DWORD code = 0;
-    EXPECT_TRUE(GetExitCodeThread(thread, &code));
-    EXPECT_EQ(code, 1234u);
+    EXPECT_EQ(ExitCode(thread), 1234u);
     EXPECT_FALSE(PostThreadMessageW(id, WM_USER, 0, 0));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
     EXPECT_TRUE(Contains(zx::LiveThreadEntryPoints(), Stubborn));
@@ -208,8 +210,8 @@ TEST(Threads, TerminateAbandonsTheThread) {
     EXPECT_TRUE(WaitUntil([] { return !Contains(zx::LiveThreadEntryPoints(), Stubborn); }));
     // Its queue went with the handle: what was posted before is gone.
     EXPECT_FALSE(g_stubbornPeeked);
-    EXPECT_TRUE(GetExitCodeThread(thread, &code));
-    EXPECT_EQ(code, 1234u) << "the real end must not overwrite the abandoned thread's code";
+    EXPECT_EQ(ExitCode(thread), 1234u)
+        << "the real end must not overwrite the abandoned thread's code";
     CloseHandle(thread);
 
     // A thread abandoned before it ever ran never runs its routine.
@@ -305,8 +307,7 @@ TEST(Sync, BadHandlesFailCleanly) {
         EXPECT_FALSE(CloseHandle(handle));
         EXPECT_EQ(ResumeThread(handle), static_cast<DWORD>(-1));
         EXPECT_EQ(SuspendThread(handle), static_cast<DWORD>(-1));
-        DWORD code;
-        EXPECT_FALSE(GetExitCodeThread(handle, &code));
+        EXPECT_FALSE(ExitCode(handle));
     }
 
     // A closed handle stays dead even when its slot is reused.
@@ -319,8 +320,7 @@ TEST(Sync, BadHandlesFailCleanly) {
     EXPECT_EQ(WaitForSingleObject(second, 0), WAIT_TIMEOUT);
 
     // Handles of the wrong kind.
-    DWORD code;
-    EXPECT_FALSE(GetExitCodeThread(second, &code));
+    EXPECT_FALSE(ExitCode(second));
     EXPECT_EQ(ResumeThread(second), static_cast<DWORD>(-1));
     HANDLE thread = CreateThread(nullptr, 0, ReturnParameter, nullptr, 0, nullptr);
     EXPECT_FALSE(SetEvent(thread));
@@ -331,8 +331,7 @@ TEST(Sync, BadHandlesFailCleanly) {
 
     // Waiting for oneself would never end.
     EXPECT_EQ(WaitForSingleObject(GetCurrentThread(), INFINITE), WAIT_FAILED);
-    EXPECT_TRUE(GetExitCodeThread(GetCurrentThread(), &code));
-    EXPECT_EQ(code, STILL_ACTIVE);
+    EXPECT_EQ(ExitCode(GetCurrentThread()), STILL_ACTIVE);
     EXPECT_TRUE(CloseHandle(GetCurrentThread()));
 }
 

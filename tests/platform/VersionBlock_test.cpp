@@ -73,8 +73,7 @@ TEST(VersionBlockTest, DamagedBlocksAreUnreadableAndNeverReadPastTheData) {
 
     // The root's length covers everything: no shorter prefix is a block.
     for (size_t length = 0; length < good.size(); ++length) {
-        const std::vector<BYTE> cut(good.begin(),
-                                    good.begin() + static_cast<std::ptrdiff_t>(length));
+        const std::vector<BYTE> cut(good.data(), good.data() + length);
         EXPECT_FALSE(ParseVersionBlock(cut)) << "length " << length;
     }
 

@@ -9,11 +9,10 @@
 #include "platform/VersionBlock.h"
 #include "platform/rc/afxres.h"
 #include "support/Fixtures.h"
+#include "support/WholeFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,11 +45,6 @@ std::wstring String(HMODULE module, UINT id) {
 std::vector<BYTE> Bytes(HMODULE module, UINT id, LPCWSTR type) {
     const auto bytes = zx::ResourceBytes(module, MAKEINTRESOURCEW(id), type);
     return {bytes.begin(), bytes.end()};
-}
-
-std::vector<BYTE> FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::vector<BYTE> Words(std::initializer_list<WORD> words) {
@@ -136,12 +130,13 @@ TEST(VisualStudioScripts, AnMfcApplicationScriptReadsBackWhole) {
     // Files named in another case than on disk, one from the .rc2 that a
     // dotted name gives.
     const std::string sources = ZX_FIXTURE_SOURCES "/vsrc/res/";
-    const auto bitmapFile = FileBytes(sources + "toolbar.bmp");
+    const auto bitmapFile = zxtest::ReadWholeFile<std::vector<BYTE>>(sources + "toolbar.bmp");
     ASSERT_GT(bitmapFile.size(), 14u);
     EXPECT_EQ(Bytes(module, IDR_MAINFRAME, RT_BITMAP),
               std::vector<BYTE>(bitmapFile.begin() + 14, bitmapFile.end()));
     const auto notes = zx::ResourceBytes(module, L"NOTES.TXT", L"TEXT");
-    EXPECT_EQ(std::vector<BYTE>(notes.begin(), notes.end()), FileBytes(sources + "notes.txt"));
+    EXPECT_EQ(std::vector<BYTE>(notes.begin(), notes.end()),
+              zxtest::ReadWholeFile<std::vector<BYTE>>(sources + "notes.txt"));
     EXPECT_FALSE(Bytes(module, IDR_MAINFRAME, RT_GROUP_ICON).empty());
 
     // Accelerators (five 8-byte entries), the toolbar in MFC's layout, the
