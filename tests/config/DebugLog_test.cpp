@@ -89,12 +89,11 @@ TEST_F(DebugLog, PathsThatCannotBeOpenedLeaveTheLogDisabled) {
     EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
 
     // Enabling again truncates the file.
-    config = std::make_unique<CZarvexConfig>(nullptr);
-    Enable();
-    config->PrintToDebugFile(L"first run\n");
-    config = std::make_unique<CZarvexConfig>(nullptr);
-    Enable();
-    config->PrintToDebugFile(L"second run\n");
+    for (const wchar_t* run : {L"first run\n", L"second run\n"}) {
+        config = std::make_unique<CZarvexConfig>(nullptr);
+        Enable();
+        config->PrintToDebugFile(run);
+    }
     config.reset();
     const std::string text = Text();
     EXPECT_EQ(text.find("first run"), std::string::npos);

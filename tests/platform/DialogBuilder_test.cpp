@@ -244,8 +244,7 @@ TEST(DialogBuilder, CommonControlsTakeTheirPlacesInADialog) {
     EXPECT_EQ(reinterpret_cast<HWND>(::SendMessageW(spin, UDM_GETBUDDY, 0, 0)),
               ::GetDlgItem(dlg.GetSafeHwnd(), 3006));
     const QRect edit = rect(105, 20, 50, 12);
-    EXPECT_EQ(widget(3007)->geometry().right(), edit.right());
-    EXPECT_EQ(widget(3007)->geometry().top(), edit.top());
+    EXPECT_EQ(widget(3007)->geometry().topRight(), edit.topRight());
     EXPECT_EQ(widget(3006)->geometry().right() + 1, widget(3007)->geometry().left());
     ::SendMessageW(spin, UDM_SETRANGE32, 0, 20);
     ::SendMessageW(spin, UDM_SETPOS32, 0, 3);

@@ -15,7 +15,6 @@
 
 #include <atomic>
 #include <functional>
-#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -33,12 +32,6 @@ void RunOnThread(std::function<void()> body) {
                   return DWORD{0};
               })),
               0u);
-}
-
-// Runs `loop` until it is quit, or until the generous bound passes.
-void RunLoop(QEventLoop& loop) {
-    QTimer::singleShot(static_cast<int>(kGenerous), &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(static_cast<std::intptr_t>(-1));
@@ -453,7 +446,8 @@ TEST(GuiQueue, HundredThousandMessagesThroughTheQtLoop) {
     QCoreApplication::instance()->installEventFilter(&counter);
     QEventLoop loop;
     sequence.loop = &loop;
-    RunLoop(loop);
+    QTimer::singleShot(static_cast<int>(kGenerous), &loop, &QEventLoop::quit); // a bound
+    loop.exec();
     QCoreApplication::instance()->removeEventFilter(&counter);
     EXPECT_EQ(sequence.received, kCount);
     EXPECT_EQ(sequence.outOfOrder, 0);
@@ -500,7 +494,6 @@ LRESULT NestingProc(HWND, UINT message, WPARAM wParam, LPARAM) {
 TEST(GuiQueue, NestedAndExplicitPumpsKeepTheOrder) {
     constexpr int kCount = 30000;
     Sequence sequence;
-    sequence.target = kCount;
     g_mixed = &sequence;
     g_nestedPumps = g_nestedLoops = 0;
     zx::SetThreadMessageHook([](MSG& msg) {

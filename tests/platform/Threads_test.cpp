@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
@@ -231,13 +230,15 @@ TEST(Threads, TerminateAbandonsTheThread) {
 }
 
 namespace {
+// Four threads waiting for one new, unsignalled event.
 struct EventWaiters {
-    HANDLE event = nullptr;
+    HANDLE event;
     volatile LONG passed = 0;
     std::vector<HANDLE> threads;
 
-    void Start(int count) {
-        for (int i = 0; i < count; ++i)
+    explicit EventWaiters(BOOL manualReset)
+        : event(CreateEventW(nullptr, manualReset, FALSE, nullptr)) {
+        for (int i = 0; i < 4; ++i)
             threads.push_back(StartThread([this] {
                 if (WaitForSingleObject(event, INFINITE) != WAIT_OBJECT_0)
                     return 1u;
@@ -245,6 +246,7 @@ struct EventWaiters {
                 return 0u;
             }));
     }
+    ~EventWaiters() { CloseHandle(event); }
     void JoinAll() {
         for (HANDLE thread : threads)
             EXPECT_EQ(Finish(thread), 0u);
@@ -253,11 +255,9 @@ struct EventWaiters {
 } // namespace
 
 TEST(Sync, AutoResetReleasesOneWaiterPerSignal) {
-    EventWaiters waiters;
-    waiters.event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    EventWaiters waiters(FALSE);
     ASSERT_NE(waiters.event, nullptr);
     EXPECT_EQ(WaitForSingleObject(waiters.event, 30), WAIT_TIMEOUT);
-    waiters.Start(4);
     for (LONG round = 1; round <= 4; ++round) {
         EXPECT_TRUE(SetEvent(waiters.event));
         ASSERT_TRUE(WaitUntil([&] { return Read(&waiters.passed) >= round; }));
@@ -277,13 +277,10 @@ TEST(Sync, AutoResetReleasesOneWaiterPerSignal) {
     EXPECT_EQ(WaitForSingleObject(initially, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(initially, 0), WAIT_TIMEOUT);
     CloseHandle(initially);
-    CloseHandle(waiters.event);
 }
 
 TEST(Sync, ManualResetReleasesEveryWaiterUntilReset) {
-    EventWaiters waiters;
-    waiters.event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    waiters.Start(4);
+    EventWaiters waiters(TRUE);
     EXPECT_EQ(WaitForSingleObject(waiters.event, 20), WAIT_TIMEOUT);
     EXPECT_TRUE(SetEvent(waiters.event));
     waiters.JoinAll();
@@ -292,7 +289,6 @@ TEST(Sync, ManualResetReleasesEveryWaiterUntilReset) {
     EXPECT_EQ(WaitForSingleObject(waiters.event, 0), WAIT_OBJECT_0);
     EXPECT_TRUE(ResetEvent(waiters.event));
     EXPECT_EQ(WaitForSingleObject(waiters.event, 20), WAIT_TIMEOUT);
-    CloseHandle(waiters.event);
 }
 
 TEST(Sync, BadHandlesFailCleanly) {

@@ -78,8 +78,7 @@ TEST(VisualStudioScripts, AnMfcApplicationScriptReadsBackWhole) {
 
     // Dialogs: the extended form with an icon static, the plain form with the
     // common controls and MS Sans Serif, and the stand-ins' dialogs.
-    const auto about = zx::ParseDialogTemplate(
-        zx::ResourceBytes(module, MAKEINTRESOURCEW(IDD_ABOUTBOX), RT_DIALOG));
+    const auto about = zx::ParseDialogTemplate(Bytes(module, IDD_ABOUTBOX, RT_DIALOG));
     ASSERT_TRUE(about);
     EXPECT_TRUE(about->extended);
     ASSERT_TRUE(about->font);
@@ -89,8 +88,7 @@ TEST(VisualStudioScripts, AnMfcApplicationScriptReadsBackWhole) {
     EXPECT_TRUE(about->items[0].title.isOrdinal());
     EXPECT_EQ(about->items[0].title.ordinal, IDR_MAINFRAME);
 
-    const auto controls = zx::ParseDialogTemplate(
-        zx::ResourceBytes(module, MAKEINTRESOURCEW(IDD_VSAPP_CONTROLS), RT_DIALOG));
+    const auto controls = zx::ParseDialogTemplate(Bytes(module, IDD_VSAPP_CONTROLS, RT_DIALOG));
     ASSERT_TRUE(controls);
     EXPECT_FALSE(controls->extended);
     ASSERT_TRUE(controls->font);
@@ -106,12 +104,10 @@ TEST(VisualStudioScripts, AnMfcApplicationScriptReadsBackWhole) {
     EXPECT_EQ(controls->items[4].style & LVS_TYPEMASK, DWORD(LVS_REPORT));
     EXPECT_TRUE(controls->items[5].isClass(L"SysTreeView32"));
     EXPECT_EQ(controls->items[6].kind(), zx::DialogItemClass::ComboBox);
-    EXPECT_TRUE(zx::ParseDialogTemplate(
-        zx::ResourceBytes(module, MAKEINTRESOURCEW(AFX_IDD_PRINTDLG), RT_DIALOG)));
+    EXPECT_TRUE(zx::ParseDialogTemplate(Bytes(module, AFX_IDD_PRINTDLG, RT_DIALOG)));
 
     // The menu with MFC's command ids.
-    const auto menu =
-        zx::ParseMenuTemplate(zx::ResourceBytes(module, MAKEINTRESOURCEW(IDR_MAINFRAME), RT_MENU));
+    const auto menu = zx::ParseMenuTemplate(Bytes(module, IDR_MAINFRAME, RT_MENU));
     ASSERT_TRUE(menu);
     ASSERT_EQ(menu->items.size(), 4u);
     ASSERT_EQ(menu->items[0].children.size(), 6u);
@@ -121,8 +117,7 @@ TEST(VisualStudioScripts, AnMfcApplicationScriptReadsBackWhole) {
     EXPECT_EQ(menu->items[3].children.at(0).id, UINT(ID_APP_ABOUT));
 
     // The version block, written inside #ifndef APSTUDIO_INVOKED.
-    const auto version = zx::ParseVersionBlock(
-        zx::ResourceBytes(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION));
+    const auto version = zx::ParseVersionBlock(Bytes(module, VS_VERSION_INFO, RT_VERSION));
     ASSERT_TRUE(version);
     EXPECT_EQ(version->value(L"FileDescription"), L"VsApp MFC Application");
     EXPECT_EQ(version->fileVersionText(), L"1.2.3.4");
@@ -166,8 +161,7 @@ TEST(VisualStudioScripts, ALanguageSubFolderScriptFindsItsHeaders) {
     EXPECT_EQ(String(module, IDS_ABOUTBOX), L"&Info \u00FCber VsApp...");
     EXPECT_EQ(String(module, IDS_SHARED), L"Aus dem gemeinsamen Ordner");
     EXPECT_FALSE(String(module, AFX_IDP_PARSE_INT).empty());
-    const auto dialog = zx::ParseDialogTemplate(
-        zx::ResourceBytes(module, MAKEINTRESOURCEW(IDD_VSAPP_DE), RT_DIALOG));
+    const auto dialog = zx::ParseDialogTemplate(Bytes(module, IDD_VSAPP_DE, RT_DIALOG));
     ASSERT_TRUE(dialog);
     ASSERT_EQ(dialog->items.size(), 2u);
     EXPECT_TRUE(dialog->items[0].title.isString());
