@@ -446,7 +446,8 @@ TEST(GuiQueue, HundredThousandMessagesThroughTheQtLoop) {
     QCoreApplication::instance()->installEventFilter(&counter);
     QEventLoop loop;
     sequence.loop = &loop;
-    QTimer::singleShot(static_cast<int>(kGenerous), &loop, &QEventLoop::quit); // a bound
+    // Should the messages never all come, the bound ends the loop.
+    QTimer::singleShot(static_cast<int>(kGenerous), &loop, &QEventLoop::quit);
     loop.exec();
     QCoreApplication::instance()->removeEventFilter(&counter);
     EXPECT_EQ(sequence.received, kCount);
