@@ -8,11 +8,9 @@
 #include "support/OwnResources.h"
 #include "support/RenderPng.h"
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFrame>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -24,16 +22,6 @@
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-zx::DialogTemplate builderTemplate() {
-    auto dlg = zx::ParseDialogTemplate(zxtest::OwnResource(zx::kRtDialog, 40));
-    EXPECT_TRUE(dlg.has_value());
-    return dlg.value_or(zx::DialogTemplate{});
-}
-
-} // namespace
 
 // Templates are laid out in dialog units of their font, measured from the face
 // actually shown: Tahoma 8 and MS Sans Serif 8 both give 6 x 13 pixels on
@@ -92,7 +80,9 @@ TEST(DialogBuilder, BaseUnitsFollowTheFaceShown) {
 }
 
 TEST(DialogBuilder, BuildsEveryControlAtItsConvertedRectangle) {
-    const zx::DialogTemplate dlg = builderTemplate();
+    const auto parsed = zx::ParseDialogTemplate(zxtest::OwnResource(zx::kRtDialog, 40));
+    ASSERT_TRUE(parsed.has_value());
+    const zx::DialogTemplate& dlg = *parsed;
     ASSERT_EQ(dlg.items.size(), 18u);
     const auto dialog = zx::DialogBuilder::build(dlg);
     const QSize units = zx::FontRegistry::baseUnits(zx::DialogBuilder::dialogFont(dlg));
@@ -110,55 +100,49 @@ TEST(DialogBuilder, BuildsEveryControlAtItsConvertedRectangle) {
         }
     }
 
-    auto* ok = qobject_cast<QPushButton*>(zx::DialogBuilder::control(dialog.get(), 1));
-    ASSERT_NE(ok, nullptr);
+    const auto control = [&](DWORD id) { return zx::DialogBuilder::control(dialog.get(), id); };
+    // The widget each control becomes; a class this build does not know
+    // still opens, as a frame (1009).
+    const std::pair<DWORD, const char*> classes[] = {
+        {1, "QPushButton"},     {1001, "QCheckBox"},    {1002, "QGroupBox"},
+        {1003, "QLineEdit"},    {1004, "QComboBox"},    {1005, "QLabel"},
+        {1006, "QProgressBar"}, {1007, "QTextEdit"},    {1009, "QFrame"},
+        {1010, "QLineEdit"},    {1011, "QLabel"},       {1012, "QRadioButton"},
+        {1013, "QRadioButton"}, {1014, "QRadioButton"}, {1015, "QRadioButton"},
+        {1016, "QProgressBar"}};
+    for (const auto& [id, name] : classes)
+        ASSERT_TRUE(control(id)->inherits(name)) << id << " is no " << name;
+    EXPECT_EQ(control(4242), nullptr);
+
+    auto* ok = static_cast<QPushButton*>(control(1));
     EXPECT_TRUE(ok->isDefault());
     EXPECT_EQ(ok->text(), QStringLiteral("&OK"));
-    EXPECT_FALSE(zx::DialogBuilder::control(dialog.get(), 2)->isEnabled());
-    EXPECT_NE(qobject_cast<QCheckBox*>(zx::DialogBuilder::control(dialog.get(), 1001)), nullptr);
-    EXPECT_NE(qobject_cast<QGroupBox*>(zx::DialogBuilder::control(dialog.get(), 1002)), nullptr);
-    auto* edit = qobject_cast<QLineEdit*>(zx::DialogBuilder::control(dialog.get(), 1003));
-    ASSERT_NE(edit, nullptr);
+    EXPECT_FALSE(control(2)->isEnabled());
+    auto* edit = static_cast<QLineEdit*>(control(1003));
     EXPECT_TRUE(edit->isReadOnly());
     EXPECT_TRUE(edit->hasFrame()); // EDITTEXT has a border unless told otherwise
-    auto* bare = qobject_cast<QLineEdit*>(zx::DialogBuilder::control(dialog.get(), 1010));
-    ASSERT_NE(bare, nullptr);
-    EXPECT_FALSE(bare->hasFrame());
-    auto* boxed = qobject_cast<QLabel*>(zx::DialogBuilder::control(dialog.get(), 1011));
-    ASSERT_NE(boxed, nullptr);
-    EXPECT_EQ(boxed->frameShape(), QFrame::Box);
-    EXPECT_NE(qobject_cast<QComboBox*>(zx::DialogBuilder::control(dialog.get(), 1004)), nullptr);
-    auto* label = qobject_cast<QLabel*>(zx::DialogBuilder::control(dialog.get(), 1005));
-    ASSERT_NE(label, nullptr);
+    EXPECT_FALSE(static_cast<QLineEdit*>(control(1010))->hasFrame());
+    EXPECT_EQ(static_cast<QLabel*>(control(1011))->frameShape(), QFrame::Box);
+    auto* label = static_cast<QLabel*>(control(1005));
     EXPECT_EQ(label->text(), QStringLiteral("Fish & chips"));
     EXPECT_EQ(label->frameShape(), QFrame::NoFrame);
-    auto* smooth = qobject_cast<QProgressBar*>(zx::DialogBuilder::control(dialog.get(), 1006));
-    auto* blocks = qobject_cast<QProgressBar*>(zx::DialogBuilder::control(dialog.get(), 1016));
-    ASSERT_TRUE(smooth && blocks);
+    auto* smooth = static_cast<QProgressBar*>(control(1006));
+    auto* blocks = static_cast<QProgressBar*>(control(1016));
     // Without PBS_SMOOTH the bar is drawn in blocks, as Windows draws it.
     EXPECT_TRUE(smooth->styleSheet().isEmpty());
     EXPECT_TRUE(blocks->styleSheet().contains(QStringLiteral("::chunk")));
     smooth->setValue(60);
     blocks->setValue(60);
     zxtest::RenderPng(dialog.get(), "builder_dialog");
-    auto* rich = qobject_cast<QTextEdit*>(zx::DialogBuilder::control(dialog.get(), 1007));
-    ASSERT_NE(rich, nullptr);
-    EXPECT_TRUE(rich->isReadOnly());
-    EXPECT_TRUE(zx::DialogBuilder::control(dialog.get(), 1008)->isHidden());
-    // A class this build does not know still opens, as a frame.
-    EXPECT_NE(qobject_cast<QFrame*>(zx::DialogBuilder::control(dialog.get(), 1009)), nullptr);
-    EXPECT_EQ(zx::DialogBuilder::control(dialog.get(), 4242), nullptr);
+    EXPECT_TRUE(static_cast<QTextEdit*>(control(1007))->isReadOnly());
+    EXPECT_TRUE(control(1008)->isHidden());
 
     // A drop-down combo box is one line high, whatever its list's height.
-    EXPECT_LT(zx::DialogBuilder::control(dialog.get(), 1004)->height(), units.height() * 2);
-    EXPECT_FALSE(
-        qobject_cast<QComboBox*>(zx::DialogBuilder::control(dialog.get(), 1004))->isEditable());
+    EXPECT_LT(control(1004)->height(), units.height() * 2);
+    EXPECT_FALSE(static_cast<QComboBox*>(control(1004))->isEditable());
 
     // Radio buttons exclude each other within their WS_GROUP group only.
-    auto radio = [&](DWORD id) {
-        return qobject_cast<QRadioButton*>(zx::DialogBuilder::control(dialog.get(), id));
-    };
-    ASSERT_TRUE(radio(1012) && radio(1013) && radio(1014) && radio(1015));
+    auto radio = [&](DWORD id) { return static_cast<QRadioButton*>(control(id)); };
     radio(1012)->click();
     radio(1014)->click();
     radio(1013)->click();
@@ -260,8 +244,7 @@ TEST(DialogBuilder, CommonControlsTakeTheirPlacesInADialog) {
     EXPECT_EQ(reinterpret_cast<HWND>(::SendMessageW(spin, UDM_GETBUDDY, 0, 0)),
               ::GetDlgItem(dlg.GetSafeHwnd(), 3006));
     const QRect edit = rect(105, 20, 50, 12);
-    EXPECT_EQ(widget(3007)->geometry().right(), edit.right());
-    EXPECT_EQ(widget(3007)->geometry().top(), edit.top());
+    EXPECT_EQ(widget(3007)->geometry().topRight(), edit.topRight());
     EXPECT_EQ(widget(3006)->geometry().right() + 1, widget(3007)->geometry().left());
     ::SendMessageW(spin, UDM_SETRANGE32, 0, 20);
     ::SendMessageW(spin, UDM_SETPOS32, 0, 3);

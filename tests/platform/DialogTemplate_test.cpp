@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 #include <vector>
 
 using zx::DialogItemClass;
@@ -33,6 +34,11 @@ template <class T> std::array<int, 4> Box(const T& t) {
     return {t.x, t.y, t.cx, t.cy};
 }
 
+// Point size, weight, italic, charset and face of a font.
+std::tuple<int, int, bool, int, std::wstring> Font(const zx::DialogFont& f) {
+    return {f.pointSize, f.weight, f.italic, f.charset, f.typeface};
+}
+
 // Every bit the script sets is set (the compiler adds WS_CHILD and the like).
 #define EXPECT_BITS(value, bits)                                                                   \
     EXPECT_EQ((value) & static_cast<DWORD>(bits), static_cast<DWORD>(bits))
@@ -54,11 +60,7 @@ TEST(DialogTemplateTest, ReadsTheExtendedFormWithEveryControlClass) {
     ASSERT_TRUE(dlg->windowClass.isString());
     EXPECT_EQ(ResId::upper(dlg->windowClass.text), L"ZARVEXDIALOG");
     ASSERT_TRUE(dlg->font.has_value());
-    EXPECT_EQ(dlg->font->pointSize, 9);
-    EXPECT_EQ(dlg->font->weight, 700);
-    EXPECT_TRUE(dlg->font->italic);
-    EXPECT_EQ(dlg->font->charset, 0xA1);
-    EXPECT_EQ(dlg->font->typeface, L"MS Shell Dlg");
+    EXPECT_EQ(Font(*dlg->font), Font({9, 700, true, 0xA1, L"MS Shell Dlg"}));
 
     const auto& items = dlg->items;
     ASSERT_EQ(items.size(), 17u);
@@ -126,16 +128,13 @@ TEST(DialogTemplateTest, ReadsThePlainFormAndDialogsWithoutFontOrItems) {
     EXPECT_EQ(ResId::upper(plain->menu.text), L"NAMEDMENU");
     EXPECT_TRUE(plain->windowClass.isNone());
     ASSERT_TRUE(plain->font.has_value());
-    EXPECT_EQ(plain->font->pointSize, 8);
-    EXPECT_EQ(plain->font->typeface, L"Tahoma");
-    EXPECT_EQ(plain->cx, 200);
-    EXPECT_EQ(plain->cy, 100);
+    EXPECT_EQ(Font(*plain->font), Font({8, 0, false, 0, L"Tahoma"}));
+    EXPECT_EQ(Box(*plain), (std::array{0, 0, 200, 100}));
     ASSERT_EQ(plain->items.size(), 5u);
     EXPECT_EQ(plain->items[0].kind(), DialogItemClass::Button);
     EXPECT_EQ(plain->items[0].id, 10u);
     EXPECT_EQ(plain->items[0].title, text(L"Go"));
-    EXPECT_EQ(plain->items[0].y, 5);
-    EXPECT_EQ(plain->items[0].cy, 14);
+    EXPECT_EQ(Box(plain->items[0]), (std::array{5, 5, 40, 14}));
     EXPECT_EQ(plain->items[1].kind(), DialogItemClass::Edit);
     EXPECT_BITS(plain->items[1].style, ES_NUMBER);
     EXPECT_EQ(plain->items[4].title, ordinal(200));
@@ -164,8 +163,7 @@ TEST(DialogTemplateTest, DamagedTemplatesAreNotReadAndNeverReadPastTheData) {
         ASSERT_TRUE(ParseDialogTemplate(good)) << id;
         // The last item ends the data: every shorter prefix lacks part of it.
         for (size_t length = 0; length < good.size(); ++length) {
-            const std::vector<BYTE> cut(good.begin(),
-                                        good.begin() + static_cast<std::ptrdiff_t>(length));
+            const std::vector<BYTE> cut(good.data(), good.data() + length);
             EXPECT_FALSE(ParseDialogTemplate(cut)) << id << " cut at " << length;
         }
     }

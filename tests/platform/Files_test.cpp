@@ -23,23 +23,16 @@
 namespace {
 
 // Sets an environment variable for one test and puts the old value back.
-class EnvGuard {
-public:
-    EnvGuard(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name))
-            m_old = old;
+struct EnvGuard {
+    EnvGuard(const char* name, const std::string& value) : name(name) {
+        if (const char* was = std::getenv(name))
+            old = was;
         setenv(name, value.c_str(), 1);
     }
-    ~EnvGuard() {
-        if (m_old)
-            setenv(m_name.c_str(), m_old->c_str(), 1);
-        else
-            unsetenv(m_name.c_str());
-    }
+    ~EnvGuard() { old ? setenv(name, old->c_str(), 1) : unsetenv(name); }
 
-private:
-    std::string m_name;
-    std::optional<std::string> m_old;
+    const char* name;
+    std::optional<std::string> old;
 };
 
 std::wstring W(const QString& s) {
@@ -85,8 +78,6 @@ std::set<std::wstring> FindAll(const std::wstring& pattern) {
     EXPECT_TRUE(FindClose(h));
     return names;
 }
-
-const std::string kUid = std::to_string(geteuid());
 
 } // namespace
 
@@ -140,7 +131,7 @@ TEST(TempPath, UntrustedFoldersAreNotUsed) {
     EXPECT_TRUE(S_ISLNK(StatOf(W(r) + L"/zarvex").st_mode));
 
     // The per-user name open to everybody: a fresh folder of our own instead.
-    ASSERT_EQ(chmod(N(r + "/zarvex-" + QString::fromStdString(kUid)).c_str(), 0777), 0);
+    ASSERT_EQ(chmod(N(r + "/zarvex-" + QString::number(geteuid())).c_str(), 0777), 0);
     const std::wstring fallback = TempPath();
     ASSERT_FALSE(fallback.empty());
     EXPECT_NE(fallback, perUser);

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 using zx::MenuItem;
@@ -121,8 +120,7 @@ TEST(MenuTemplateTest, DamagedOrTooDeepMenusAreNotRead) {
         const auto good = menuResource(id);
         ASSERT_TRUE(ParseMenuTemplate(good));
         for (size_t length = 0; length < good.size(); ++length) {
-            const std::vector<BYTE> cut(good.begin(),
-                                        good.begin() + static_cast<std::ptrdiff_t>(length));
+            const std::vector<BYTE> cut(good.data(), good.data() + length);
             const auto menu = ParseMenuTemplate(cut);
             // The header alone is an empty menu; anything else cut short is damaged
             // (the extended header holds a help id too).

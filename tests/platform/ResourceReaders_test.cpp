@@ -19,6 +19,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -244,13 +245,11 @@ TEST(ResourceReaders, DialogMenuShowsAboveTheClientAreaAndSendsCommands) {
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(file).center());
     QMenu* popup = file->menu();
     ASSERT_TRUE(QTest::qWaitFor([popup] { return popup->isVisible(); }, 5000));
-    QAction* open = nullptr;
-    for (QAction* action : popup->actions()) {
-        if (action->text() == "&Open...")
-            open = action;
-    }
-    ASSERT_NE(open, nullptr);
-    QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(open).center());
+    const QList<QAction*> items = popup->actions();
+    const auto open = std::find_if(items.begin(), items.end(),
+                                   [](QAction* action) { return action->text() == "&Open..."; });
+    ASSERT_NE(open, items.end());
+    QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(*open).center());
     EXPECT_EQ(dlg.m_commands, std::vector<WPARAM>{MAKEWPARAM(ID_READER_OPEN, 0)});
 
     // The window's menu goes with it.

@@ -29,11 +29,9 @@ TEST(ShellExecute, OpensExistingDocumentsAndNothingElse) {
     QTemporaryDir root;
     ASSERT_TRUE(root.isValid());
     const QString pdf = root.path() + "/NEW1.pdf";
-    {
-        QFile f(pdf);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("%PDF-1.4");
-    }
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("%PDF-1.4") == 8);
+    file.close();
 
     DesktopSpy desktop;
     // A missing document fails before the desktop is asked.
@@ -66,10 +64,9 @@ TEST(ShellExecute, HandsLinksToTheDesktopAndReportsItsRefusal) {
         EXPECT_GT(Open(L"https://example.com/brief?page=2"), 32);
         EXPECT_GT(Open(L"www.example.com"), 32);
         EXPECT_GT(Open(L"mailto:support@example.com"), 32);
-        ASSERT_EQ(desktop.opened.size(), 3u);
-        EXPECT_EQ(desktop.opened[0], QUrl("https://example.com/brief?page=2"));
-        EXPECT_EQ(desktop.opened[1], QUrl("http://www.example.com"));
-        EXPECT_EQ(desktop.opened[2], QUrl("mailto:support@example.com"));
+        EXPECT_EQ(desktop.opened, (std::vector<QUrl>{QUrl("https://example.com/brief?page=2"),
+                                                     QUrl("http://www.example.com"),
+                                                     QUrl("mailto:support@example.com")}));
     }
     {
         DesktopSpy refusing(false);

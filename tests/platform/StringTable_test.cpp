@@ -57,8 +57,7 @@ TEST(StringTableTest, DamagedBlocksGiveNoStringAndNeverReadPastThem) {
     EXPECT_FALSE(StringInBlock(block, 16));
 
     for (size_t length = 0; length < block.size(); ++length) {
-        const std::vector<BYTE> cut(block.begin(),
-                                    block.begin() + static_cast<std::ptrdiff_t>(length));
+        const std::vector<BYTE> cut(block.data(), block.data() + length);
         for (UINT index = 0; index < 16; ++index) {
             auto s = StringInBlock(cut, index);
             // A string is found only when all of it lies inside the cut.

@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +25,12 @@ using zxtest::WaitUntil;
 
 DWORD WINAPI ReturnParameter(void* parameter) {
     return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(parameter));
+}
+
+// The thread's exit code, if its handle gives one.
+std::optional<DWORD> ExitCode(HANDLE thread) {
+    DWORD code = 0;
+    return GetExitCodeThread(thread, &code) ? std::optional(code) : std::nullopt;
 }
 
 bool Contains(const std::vector<void*>& entries, LPTHREAD_START_ROUTINE entry) {
@@ -58,20 +64,17 @@ TEST(Threads, WaitAndExitCodeFollowTheThread) {
     EXPECT_NE(id, 0u);
     EXPECT_NE(id, GetCurrentThreadId());
 
-    DWORD code = 0;
     EXPECT_EQ(WaitForSingleObject(thread, 50), WAIT_TIMEOUT);
     EXPECT_EQ(Read(&gate.started), 0);
     EXPECT_EQ(ResumeThread(thread), 1u);
     ASSERT_TRUE(WaitUntil([&] { return Read(&gate.started) == 1; }));
     EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_TIMEOUT);
-    ASSERT_TRUE(GetExitCodeThread(thread, &code));
-    EXPECT_EQ(code, STILL_ACTIVE);
+    EXPECT_EQ(ExitCode(thread), STILL_ACTIVE);
     EXPECT_TRUE(Contains(zx::LiveThreadEntryPoints(), WaitForGate));
 
     SetEvent(gate.release);
     ASSERT_EQ(WaitForSingleObject(thread, kGenerous), WAIT_OBJECT_0);
-    ASSERT_TRUE(GetExitCodeThread(thread, &code));
-    EXPECT_EQ(code, 42u);
+    EXPECT_EQ(ExitCode(thread), 42u);
     // Waiting again on an ended thread returns at once.
     EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
     // Its routine no longer runs, so its module may go.
@@ -79,7 +82,7 @@ TEST(Threads, WaitAndExitCodeFollowTheThread) {
     EXPECT_EQ(ResumeThread(thread), 0u); // harmless on an ended thread
 
     EXPECT_TRUE(CloseHandle(thread));
-    EXPECT_FALSE(GetExitCodeThread(thread, &code));
+    EXPECT_FALSE(ExitCode(thread));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 
     // A handle closed while the thread runs does not disturb the thread.
@@ -195,9 +198,7 @@ TEST(Threads, TerminateAbandonsTheThread) {
 
     EXPECT_TRUE(TerminateThread(thread, 1234));
     EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0);
-    DWORD code = 0;
-    EXPECT_TRUE(GetExitCodeThread(thread, &code));
-    EXPECT_EQ(code, 1234u);
+    EXPECT_EQ(ExitCode(thread), 1234u);
     EXPECT_FALSE(PostThreadMessageW(id, WM_USER, 0, 0));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
     EXPECT_TRUE(Contains(zx::LiveThreadEntryPoints(), Stubborn));
@@ -208,8 +209,8 @@ TEST(Threads, TerminateAbandonsTheThread) {
     EXPECT_TRUE(WaitUntil([] { return !Contains(zx::LiveThreadEntryPoints(), Stubborn); }));
     // Its queue went with the handle: what was posted before is gone.
     EXPECT_FALSE(g_stubbornPeeked);
-    EXPECT_TRUE(GetExitCodeThread(thread, &code));
-    EXPECT_EQ(code, 1234u) << "the real end must not overwrite the abandoned thread's code";
+    EXPECT_EQ(ExitCode(thread), 1234u)
+        << "the real end must not overwrite the abandoned thread's code";
     CloseHandle(thread);
 
     // A thread abandoned before it ever ran never runs its routine.
@@ -229,13 +230,15 @@ TEST(Threads, TerminateAbandonsTheThread) {
 }
 
 namespace {
+// Four threads waiting for one new, unsignalled event.
 struct EventWaiters {
-    HANDLE event = nullptr;
+    HANDLE event;
     volatile LONG passed = 0;
     std::vector<HANDLE> threads;
 
-    void Start(int count) {
-        for (int i = 0; i < count; ++i)
+    explicit EventWaiters(BOOL manualReset)
+        : event(CreateEventW(nullptr, manualReset, FALSE, nullptr)) {
+        for (int i = 0; i < 4; ++i)
             threads.push_back(StartThread([this] {
                 if (WaitForSingleObject(event, INFINITE) != WAIT_OBJECT_0)
                     return 1u;
@@ -243,6 +246,7 @@ struct EventWaiters {
                 return 0u;
             }));
     }
+    ~EventWaiters() { CloseHandle(event); }
     void JoinAll() {
         for (HANDLE thread : threads)
             EXPECT_EQ(Finish(thread), 0u);
@@ -251,11 +255,9 @@ struct EventWaiters {
 } // namespace
 
 TEST(Sync, AutoResetReleasesOneWaiterPerSignal) {
-    EventWaiters waiters;
-    waiters.event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    EventWaiters waiters(FALSE);
     ASSERT_NE(waiters.event, nullptr);
     EXPECT_EQ(WaitForSingleObject(waiters.event, 30), WAIT_TIMEOUT);
-    waiters.Start(4);
     for (LONG round = 1; round <= 4; ++round) {
         EXPECT_TRUE(SetEvent(waiters.event));
         ASSERT_TRUE(WaitUntil([&] { return Read(&waiters.passed) >= round; }));
@@ -275,13 +277,10 @@ TEST(Sync, AutoResetReleasesOneWaiterPerSignal) {
     EXPECT_EQ(WaitForSingleObject(initially, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(initially, 0), WAIT_TIMEOUT);
     CloseHandle(initially);
-    CloseHandle(waiters.event);
 }
 
 TEST(Sync, ManualResetReleasesEveryWaiterUntilReset) {
-    EventWaiters waiters;
-    waiters.event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    waiters.Start(4);
+    EventWaiters waiters(TRUE);
     EXPECT_EQ(WaitForSingleObject(waiters.event, 20), WAIT_TIMEOUT);
     EXPECT_TRUE(SetEvent(waiters.event));
     waiters.JoinAll();
@@ -290,7 +289,6 @@ TEST(Sync, ManualResetReleasesEveryWaiterUntilReset) {
     EXPECT_EQ(WaitForSingleObject(waiters.event, 0), WAIT_OBJECT_0);
     EXPECT_TRUE(ResetEvent(waiters.event));
     EXPECT_EQ(WaitForSingleObject(waiters.event, 20), WAIT_TIMEOUT);
-    CloseHandle(waiters.event);
 }
 
 TEST(Sync, BadHandlesFailCleanly) {
@@ -305,8 +303,7 @@ TEST(Sync, BadHandlesFailCleanly) {
         EXPECT_FALSE(CloseHandle(handle));
         EXPECT_EQ(ResumeThread(handle), static_cast<DWORD>(-1));
         EXPECT_EQ(SuspendThread(handle), static_cast<DWORD>(-1));
-        DWORD code;
-        EXPECT_FALSE(GetExitCodeThread(handle, &code));
+        EXPECT_FALSE(ExitCode(handle));
     }
 
     // A closed handle stays dead even when its slot is reused.
@@ -319,8 +316,7 @@ TEST(Sync, BadHandlesFailCleanly) {
     EXPECT_EQ(WaitForSingleObject(second, 0), WAIT_TIMEOUT);
 
     // Handles of the wrong kind.
-    DWORD code;
-    EXPECT_FALSE(GetExitCodeThread(second, &code));
+    EXPECT_FALSE(ExitCode(second));
     EXPECT_EQ(ResumeThread(second), static_cast<DWORD>(-1));
     HANDLE thread = CreateThread(nullptr, 0, ReturnParameter, nullptr, 0, nullptr);
     EXPECT_FALSE(SetEvent(thread));
@@ -331,8 +327,7 @@ TEST(Sync, BadHandlesFailCleanly) {
 
     // Waiting for oneself would never end.
     EXPECT_EQ(WaitForSingleObject(GetCurrentThread(), INFINITE), WAIT_FAILED);
-    EXPECT_TRUE(GetExitCodeThread(GetCurrentThread(), &code));
-    EXPECT_EQ(code, STILL_ACTIVE);
+    EXPECT_EQ(ExitCode(GetCurrentThread()), STILL_ACTIVE);
     EXPECT_TRUE(CloseHandle(GetCurrentThread()));
 }
 

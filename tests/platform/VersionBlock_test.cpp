@@ -18,13 +18,9 @@ std::vector<BYTE> versionResource() {
 
 // Offset of the node whose key is `key` (the key follows the 6-byte header).
 size_t nodeOffset(const std::vector<BYTE>& data, std::u16string_view key) {
-    std::vector<BYTE> pattern;
-    for (char16_t c : key) {
-        pattern.push_back(static_cast<BYTE>(c));
-        pattern.push_back(static_cast<BYTE>(c >> 8));
-    }
-    pattern.push_back(0);
-    pattern.push_back(0);
+    const auto* bytes = reinterpret_cast<const BYTE*>(key.data()); // little-endian, as stored
+    std::vector<BYTE> pattern(bytes, bytes + 2 * key.size());
+    pattern.insert(pattern.end(), {0, 0});
     auto it = std::search(data.begin(), data.end(), pattern.begin(), pattern.end());
     EXPECT_NE(it, data.end());
     return static_cast<size_t>(it - data.begin()) - 6;
@@ -73,8 +69,7 @@ TEST(VersionBlockTest, DamagedBlocksAreUnreadableAndNeverReadPastTheData) {
 
     // The root's length covers everything: no shorter prefix is a block.
     for (size_t length = 0; length < good.size(); ++length) {
-        const std::vector<BYTE> cut(good.begin(),
-                                    good.begin() + static_cast<std::ptrdiff_t>(length));
+        const std::vector<BYTE> cut(good.data(), good.data() + length);
         EXPECT_FALSE(ParseVersionBlock(cut)) << "length " << length;
     }
 

@@ -38,8 +38,7 @@ TEST(WideText, AnsiCodePage) {
     EXPECT_EQ(AnsiToWide("abcdef", 3), std::wstring(L"abc"));
     EXPECT_EQ(AnsiToWide(nullptr, 3), std::wstring());
 
-    EXPECT_EQ(WideToAnsi(L"\u20AC\u00E9a\u4E2D"), std::string("\x80\xE9"
-                                                              "a?"));
+    EXPECT_EQ(WideToAnsi(L"\u20AC\u00E9a\u4E2D"), std::string("\x80\xE9") + "a?");
     for (int b = 1; b < 256; ++b) {
         const char c = static_cast<char>(b);
         EXPECT_EQ(WideToAnsi(AnsiToWide(&c, 1)), std::string(1, c)) << b;
@@ -53,15 +52,12 @@ TEST(WideText, Utf8RoundTripAndInvalidSequences) {
     EXPECT_EQ(WideToUtf8(text), std::string("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"));
     EXPECT_EQ(Utf8ToWide(WideToUtf8(text)), text);
 
-    EXPECT_EQ(Utf8ToWide("a\xFF"
-                         "b"),
-              std::wstring(L"a\uFFFDb"));
+    EXPECT_EQ(Utf8ToWide(std::string("a\xFF") + "b"), std::wstring(L"a\uFFFDb"));
     EXPECT_EQ(Utf8ToWide("\xC0\xAF"), std::wstring(L"\uFFFD\uFFFD"));           // overlong '/'
     EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), std::wstring(L"\uFFFD\uFFFD\uFFFD")); // surrogate
     EXPECT_EQ(Utf8ToWide("\xF4\x90\x80\x80"), std::wstring(L"\uFFFD\uFFFD\uFFFD\uFFFD"));
-    EXPECT_EQ(Utf8ToWide("\xE2\x82"
-                         "x"),
-              std::wstring(L"\uFFFDx")); // truncated sequence, then a good byte
+    // A truncated sequence, then a good byte.
+    EXPECT_EQ(Utf8ToWide(std::string("\xE2\x82") + "x"), std::wstring(L"\uFFFDx"));
     EXPECT_EQ(Utf8ToWide("\xF0\x9F\x98"), std::wstring(L"\uFFFD")); // truncated at the end
     EXPECT_EQ(Utf8ToWide(std::string_view("a\0b", 3)), std::wstring(L"a\0b", 3));
 

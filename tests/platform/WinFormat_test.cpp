@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -126,10 +127,7 @@ TEST(WinFormat, LogArgumentsAreReadAsTheFormatSays) {
     EXPECT_EQ(zx::FormatArgs(L"%u and %s\n", mixed, 3), L"7 and text\n");
 
     // Exactly three arguments on the heap, so that ASan sees any read past them.
-    auto args = std::make_unique<std::uintptr_t[]>(3);
-    args[0] = P(L"a");
-    args[1] = P(L"b");
-    args[2] = P(L"c");
+    const std::unique_ptr<std::uintptr_t[]> args(new std::uintptr_t[3]{P(L"a"), P(L"b"), P(L"c")});
     EXPECT_EQ(zx::FormatArgs(L"%s|%s|%s|%s|%5s|%d", args.get(), 3), L"a|b|c|||");
     EXPECT_EQ(zx::FormatArgs(L"[%s]", nullptr, 3), L"[]");
 
@@ -167,9 +165,7 @@ TEST(WinFormat, GuardedLogArguments) {
     wcscpy(wideAtEnd, L"abc");
     // Three unterminated bytes end the other page.
     char* narrowAtEnd = base + 3 * page - 3;
-    narrowAtEnd[0] = 'x';
-    narrowAtEnd[1] = 'y';
-    narrowAtEnd[2] = 'z';
+    std::memcpy(narrowAtEnd, "xyz", 3);
 
     std::wstring out = L"stamp - ";
     const std::uintptr_t good[3] = {P(wideAtEnd), P(narrowAtEnd), 9};

@@ -39,13 +39,9 @@ std::optional<zx::DialogTemplate> libraryDialog(WORD id) {
 
 std::string describe(const QWidget* w) {
     const QRect r = w->geometry();
-    return QStringLiteral("%1 %2 at %3,%4 %5x%6")
-        .arg(QString::fromLatin1(w->metaObject()->className()))
-        .arg(zx::DialogBuilder::controlId(w))
-        .arg(r.x())
-        .arg(r.y())
-        .arg(r.width())
-        .arg(r.height())
+    return QString::asprintf("%s %u at %d,%d %dx%d", w->metaObject()->className(),
+                             static_cast<unsigned>(zx::DialogBuilder::controlId(w)), r.x(), r.y(),
+                             r.width(), r.height())
         .toStdString();
 }
 

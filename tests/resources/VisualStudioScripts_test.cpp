@@ -9,11 +9,10 @@
 #include "platform/VersionBlock.h"
 #include "platform/rc/afxres.h"
 #include "support/Fixtures.h"
+#include "support/WholeFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,11 +47,6 @@ std::vector<BYTE> Bytes(HMODULE module, UINT id, LPCWSTR type) {
     return {bytes.begin(), bytes.end()};
 }
 
-std::vector<BYTE> FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::vector<BYTE> Words(std::initializer_list<WORD> words) {
     std::vector<BYTE> bytes;
     for (WORD w : words) {
@@ -84,8 +78,7 @@ TEST(VisualStudioScripts, AnMfcApplicationScriptReadsBackWhole) {
 
     // Dialogs: the extended form with an icon static, the plain form with the
     // common controls and MS Sans Serif, and the stand-ins' dialogs.
-    const auto about = zx::ParseDialogTemplate(
-        zx::ResourceBytes(module, MAKEINTRESOURCEW(IDD_ABOUTBOX), RT_DIALOG));
+    const auto about = zx::ParseDialogTemplate(Bytes(module, IDD_ABOUTBOX, RT_DIALOG));
     ASSERT_TRUE(about);
     EXPECT_TRUE(about->extended);
     ASSERT_TRUE(about->font);
@@ -95,8 +88,7 @@ TEST(VisualStudioScripts, AnMfcApplicationScriptReadsBackWhole) {
     EXPECT_TRUE(about->items[0].title.isOrdinal());
     EXPECT_EQ(about->items[0].title.ordinal, IDR_MAINFRAME);
 
-    const auto controls = zx::ParseDialogTemplate(
-        zx::ResourceBytes(module, MAKEINTRESOURCEW(IDD_VSAPP_CONTROLS), RT_DIALOG));
+    const auto controls = zx::ParseDialogTemplate(Bytes(module, IDD_VSAPP_CONTROLS, RT_DIALOG));
     ASSERT_TRUE(controls);
     EXPECT_FALSE(controls->extended);
     ASSERT_TRUE(controls->font);
@@ -112,12 +104,10 @@ TEST(VisualStudioScripts, AnMfcApplicationScriptReadsBackWhole) {
     EXPECT_EQ(controls->items[4].style & LVS_TYPEMASK, DWORD(LVS_REPORT));
     EXPECT_TRUE(controls->items[5].isClass(L"SysTreeView32"));
     EXPECT_EQ(controls->items[6].kind(), zx::DialogItemClass::ComboBox);
-    EXPECT_TRUE(zx::ParseDialogTemplate(
-        zx::ResourceBytes(module, MAKEINTRESOURCEW(AFX_IDD_PRINTDLG), RT_DIALOG)));
+    EXPECT_TRUE(zx::ParseDialogTemplate(Bytes(module, AFX_IDD_PRINTDLG, RT_DIALOG)));
 
     // The menu with MFC's command ids.
-    const auto menu =
-        zx::ParseMenuTemplate(zx::ResourceBytes(module, MAKEINTRESOURCEW(IDR_MAINFRAME), RT_MENU));
+    const auto menu = zx::ParseMenuTemplate(Bytes(module, IDR_MAINFRAME, RT_MENU));
     ASSERT_TRUE(menu);
     ASSERT_EQ(menu->items.size(), 4u);
     ASSERT_EQ(menu->items[0].children.size(), 6u);
@@ -127,8 +117,7 @@ TEST(VisualStudioScripts, AnMfcApplicationScriptReadsBackWhole) {
     EXPECT_EQ(menu->items[3].children.at(0).id, UINT(ID_APP_ABOUT));
 
     // The version block, written inside #ifndef APSTUDIO_INVOKED.
-    const auto version = zx::ParseVersionBlock(
-        zx::ResourceBytes(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION));
+    const auto version = zx::ParseVersionBlock(Bytes(module, VS_VERSION_INFO, RT_VERSION));
     ASSERT_TRUE(version);
     EXPECT_EQ(version->value(L"FileDescription"), L"VsApp MFC Application");
     EXPECT_EQ(version->fileVersionText(), L"1.2.3.4");
@@ -136,12 +125,13 @@ TEST(VisualStudioScripts, AnMfcApplicationScriptReadsBackWhole) {
     // Files named in another case than on disk, one from the .rc2 that a
     // dotted name gives.
     const std::string sources = ZX_FIXTURE_SOURCES "/vsrc/res/";
-    const auto bitmapFile = FileBytes(sources + "toolbar.bmp");
+    const auto bitmapFile = zxtest::ReadWholeFile<std::vector<BYTE>>(sources + "toolbar.bmp");
     ASSERT_GT(bitmapFile.size(), 14u);
     EXPECT_EQ(Bytes(module, IDR_MAINFRAME, RT_BITMAP),
               std::vector<BYTE>(bitmapFile.begin() + 14, bitmapFile.end()));
     const auto notes = zx::ResourceBytes(module, L"NOTES.TXT", L"TEXT");
-    EXPECT_EQ(std::vector<BYTE>(notes.begin(), notes.end()), FileBytes(sources + "notes.txt"));
+    EXPECT_EQ(std::vector<BYTE>(notes.begin(), notes.end()),
+              zxtest::ReadWholeFile<std::vector<BYTE>>(sources + "notes.txt"));
     EXPECT_FALSE(Bytes(module, IDR_MAINFRAME, RT_GROUP_ICON).empty());
 
     // Accelerators (five 8-byte entries), the toolbar in MFC's layout, the
@@ -171,8 +161,7 @@ TEST(VisualStudioScripts, ALanguageSubFolderScriptFindsItsHeaders) {
     EXPECT_EQ(String(module, IDS_ABOUTBOX), L"&Info \u00FCber VsApp...");
     EXPECT_EQ(String(module, IDS_SHARED), L"Aus dem gemeinsamen Ordner");
     EXPECT_FALSE(String(module, AFX_IDP_PARSE_INT).empty());
-    const auto dialog = zx::ParseDialogTemplate(
-        zx::ResourceBytes(module, MAKEINTRESOURCEW(IDD_VSAPP_DE), RT_DIALOG));
+    const auto dialog = zx::ParseDialogTemplate(Bytes(module, IDD_VSAPP_DE, RT_DIALOG));
     ASSERT_TRUE(dialog);
     ASSERT_EQ(dialog->items.size(), 2u);
     EXPECT_TRUE(dialog->items[0].title.isString());
