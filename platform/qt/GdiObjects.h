@@ -1,7 +1,7 @@
 #pragma once
-// GDI object handles (fonts, brushes, bitmaps) and the calls that work on any of
-// them. A handle names an entry of the process's object table, never an
-// object's address: a deleted or made-up handle is simply not found.
+// GDI object handles (fonts, brushes, bitmaps) and the calls that work on
+// any of them. A handle names an entry of the process's object table, never
+// an object's address: a deleted or made-up handle is simply not found.
 
 #include "platform/WinTypes.h"
 
