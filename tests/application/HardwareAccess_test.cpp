@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -229,13 +230,11 @@ TEST(DmaCheckOnSimBoard, VerifiesItsMemoryAndReportsABurstOutsideIt) {
     ASSERT_TRUE(fx.StartOnSimBoard());
     EXPECT_TRUE(fx.app->PerformDmaCheck(0x10000, 0, kAll));
     EXPECT_FALSE(fx.app->PerformDmaCheck(4, 0x100000, kAll)); // past its 1 MiB
-    auto failed = [&] {
-        for (const auto& p : fx.app->prints)
-            if (p.colour == 0xFF && p.text.find(L"burst write failed") != std::wstring::npos)
-                return true;
-        return false;
-    };
-    EXPECT_TRUE(fx.host.WaitFor(failed));
+    EXPECT_TRUE(fx.host.WaitFor([&] {
+        return std::ranges::any_of(fx.app->prints, [](const zxtest::Printed& p) {
+            return p.colour == 0xFF && p.text.find(L"burst write failed") != std::wstring::npos;
+        });
+    }));
 }
 
 } // namespace

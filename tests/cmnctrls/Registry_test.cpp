@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 #include <utility>
 
 #include <sys/stat.h>
@@ -219,16 +220,17 @@ TEST_F(RegistryTest, MalformedValuesLeaveVariablesAlone) {
         QDir().mkpath(QFileInfo(m_ini).absolutePath());
         QSettings raw(m_ini, QSettings::IniFormat);
         raw.beginGroup("Software/Zarvex/ZarvexApp/My Application/Page1");
-        raw.setValue("text", "abc");
-        raw.setValue("trailing", "12abc");
-        raw.setValue("empty", "");
-        raw.setValue("tooBig", "4294967296");
-        raw.setValue("tooSmall", "-2147483649");
+        for (const auto& [name, text] : {std::pair{"text", "abc"},
+                                         {"trailing", "12abc"},
+                                         {"empty", ""},
+                                         {"tooBig", "4294967296"},
+                                         {"tooSmall", "-2147483649"},
+                                         {"hex", "0x10"},
+                                         {"minusOne", "-1"},
+                                         {"allOnes", "4294967295"},
+                                         {"spaced", " 12 "}})
+            raw.setValue(name, text);
         raw.setValue("list", QStringList{"1", "2"});
-        raw.setValue("hex", "0x10");
-        raw.setValue("minusOne", "-1");
-        raw.setValue("allOnes", "4294967295");
-        raw.setValue("spaced", " 12 ");
     }
     CRegistry registry;
     registry.SetKey(kPage);
@@ -241,18 +243,15 @@ TEST_F(RegistryTest, MalformedValuesLeaveVariablesAlone) {
         EXPECT_EQ(i, 77);
         EXPECT_EQ(u, 88u);
     }
-    int i = 0;
-    unsigned int u = 0;
-    EXPECT_TRUE(registry.RegistryAccess(L"hex", i, -1));
-    EXPECT_EQ(i, 16);
-    EXPECT_TRUE(registry.RegistryAccess(L"spaced", i, -1));
-    EXPECT_EQ(i, 12);
+    EXPECT_TRUE(registry.CloseKey());
+    EXPECT_EQ(Get(kPage, L"hex"), 16);
+    EXPECT_EQ(Get(kPage, L"spaced"), 12);
     // A 32-bit word reads the same whichever way it was written.
+    EXPECT_EQ(Get(kPage, L"allOnes"), -1);
+    unsigned int u = 0;
+    ASSERT_TRUE(registry.OpenReadKey());
     EXPECT_TRUE(registry.RegistryAccess(L"minusOne", u, -1));
     EXPECT_EQ(u, 0xFFFFFFFFu);
-    EXPECT_TRUE(registry.RegistryAccess(L"allOnes", i, -1));
-    EXPECT_EQ(i, -1);
-    EXPECT_TRUE(registry.CloseKey());
 }
 
 // A settings file that is damaged or cannot be read loses nothing: the values
@@ -275,14 +274,19 @@ TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
     const QByteArray healthy = ReadAll(m_ini);
     ASSERT_TRUE(healthy.contains("m_b=2"));
 
-    const auto readPage = [&](int& a, int& b, int& c) {
+    // The page's values as a new object reads them over `start`, and whether
+    // the read went without complaint.
+    using Page = std::tuple<int, int, int, bool>;
+    const auto readPage = [&](int start) {
         CRegistry registry;
         registry.SetKey(kPage);
         const bool opened = registry.OpenReadKey();
+        int a = start, b = start, c = start;
         registry.RegistryAccess(L"m_a", a, -1);
         registry.RegistryAccess(L"m_b", b, -1);
         registry.RegistryAccess(L"m_c", c, -1);
-        return registry.CloseKey() && opened;
+        const bool closed = registry.CloseKey();
+        return Page(a, b, c, opened && closed);
     };
     const auto tryUpdates = [&]() {
         CRegistry registry;
@@ -306,11 +310,7 @@ TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
     damaged += "Zarvex\\ZarvexApp\\My%20Appl";
     ASSERT_NE(damaged, healthy);
     WriteAll(m_ini, damaged);
-    int a = 0, b = 0, c = 0;
-    EXPECT_FALSE(readPage(a, b, c)) << "the damage is reported";
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(b, 2);
-    EXPECT_EQ(c, 3);
+    EXPECT_EQ(readPage(0), Page(1, 2, 3, false)) << "the damage is reported";
     EXPECT_EQ(Load(area).m_iValue, 4);
     EXPECT_EQ(ReadAll(m_ini), damaged) << "reading writes nothing";
 
@@ -325,10 +325,7 @@ TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
         EXPECT_TRUE(registry.CloseKey());
     }
     EXPECT_EQ(ReadAll(m_ini + ".damaged"), damaged);
-    a = b = c = 0;
-    EXPECT_TRUE(readPage(a, b, c));
-    EXPECT_EQ(a, 40);
-    EXPECT_EQ(c, 3);
+    EXPECT_EQ(readPage(0), Page(40, 2, 3, true));
     EXPECT_EQ(Load(area).m_iValue, 4);
 
     // Damage that appears while a key is open is set aside before writing,
@@ -344,10 +341,7 @@ TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
     }
     EXPECT_EQ(ReadAll(m_ini + ".damaged"), damaged);
     EXPECT_EQ(ReadAll(m_ini + ".damaged-1"), damaged);
-    a = b = c = 0;
-    EXPECT_TRUE(readPage(a, b, c));
-    EXPECT_EQ(a, 50);
-    EXPECT_EQ(b, 2);
+    EXPECT_EQ(readPage(0), Page(50, 2, 3, true));
 
     // A damaged file that is also read-only is read but left as it is.
     WriteAll(m_ini, damaged);
@@ -360,9 +354,7 @@ TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
     // A read-only file is read but never written.
     WriteAll(m_ini, healthy);
     ASSERT_EQ(chmod(QFile::encodeName(m_ini).constData(), 0444), 0);
-    a = b = c = 0;
-    EXPECT_TRUE(readPage(a, b, c));
-    EXPECT_EQ(b, 2);
+    EXPECT_EQ(readPage(0), Page(1, 2, 3, true));
     EXPECT_FALSE(tryUpdates());
     EXPECT_EQ(ReadAll(m_ini), healthy);
     ASSERT_EQ(chmod(QFile::encodeName(m_ini).constData(), 0644), 0);
@@ -371,9 +363,7 @@ TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
     const QString moved = m_ini + ".saved";
     ASSERT_TRUE(QFile::rename(m_ini, moved));
     ASSERT_TRUE(QDir().mkdir(m_ini));
-    a = b = c = -7;
-    EXPECT_FALSE(readPage(a, b, c));
-    EXPECT_EQ(a, -7);
+    EXPECT_EQ(readPage(-7), Page(-7, -7, -7, false));
     EXPECT_FALSE(tryUpdates());
     EXPECT_TRUE(QFileInfo(m_ini).isDir());
     ASSERT_TRUE(QDir().rmdir(m_ini));
@@ -381,9 +371,7 @@ TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
 
     if (geteuid() != 0) { // root reads whatever the permissions say
         ASSERT_EQ(chmod(QFile::encodeName(m_ini).constData(), 0), 0);
-        a = b = c = -7;
-        EXPECT_FALSE(readPage(a, b, c));
-        EXPECT_EQ(a, -7);
+        EXPECT_EQ(readPage(-7), Page(-7, -7, -7, false));
         EXPECT_FALSE(tryUpdates());
         ASSERT_EQ(chmod(QFile::encodeName(m_ini).constData(), 0644), 0);
         EXPECT_EQ(ReadAll(m_ini), healthy);
@@ -395,9 +383,7 @@ TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
     Members m{8, 9};
     EXPECT_TRUE(RunPass(registry, m, Pass::Update));
     EXPECT_EQ(Load(kPage).m_iValue, 8);
-    a = b = c = 0;
-    EXPECT_TRUE(readPage(a, b, c));
-    EXPECT_EQ(c, 3);
+    EXPECT_EQ(readPage(0), Page(1, 2, 3, true));
 }
 
 TEST(RegistryStorage, DefaultIsTheUsersOwnIniFile) {

@@ -128,11 +128,8 @@ TEST(GdbRemote, ConnectionLostMidBurstFailsEverythingInFlightAndTheNextStartReco
             sent.push_back(link.api->BurstReadMemory(link.page, kBase, buffer.data(), 4000,
                                                      API_FLAG_CALLBACK, nullptr));
         EXPECT_EQ(link.Read(kBase), GDBREMOTE_LINK_ERROR);
-        for (auto* record : sent) {
-            std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(link.host.WaitForCallback(record));
-            ASSERT_NE(back, nullptr);
-            EXPECT_EQ(back->dwData, GDBREMOTE_LINK_ERROR);
-        }
+        for (auto* record : sent)
+            EXPECT_EQ(link.Take(link.host.WaitForCallback(record)), GDBREMOTE_LINK_ERROR);
         EXPECT_EQ(link.Write(kBase, 1), GDBREMOTE_LINK_ERROR);
         EXPECT_EQ(link.RedLines(), 1u);
         EXPECT_EQ(link.RedLines(L"the link to 127.0.0.1:"), 1u);
@@ -195,9 +192,7 @@ TEST(GdbRemote, SavedSettingsInterruptRegistersAndNoI2C) {
     EXPECT_EQ(back->dwData, 0x9u);
     // No mask register: re-enabling comes back at once with its bits.
     EXPECT_EQ(link.api->SetInterruptMask(0xFFFFFFFF, 0), nullptr);
-    back.reset(link.host.WaitForCallback(link.api->SetInterruptMask(0x8, 1)));
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back->dwData, 0x8u);
+    EXPECT_EQ(link.Take(link.host.WaitForCallback(link.api->SetInterruptMask(0x8, 1))), 0x8u);
 
     EXPECT_EQ(link.Take(link.api->ReadI2CSubAddress(link.app, 0x50, 1, 1, API_FLAG_WAIT, nullptr)),
               GDBREMOTE_NO_I2C);
@@ -206,9 +201,8 @@ TEST(GdbRemote, SavedSettingsInterruptRegistersAndNoI2C) {
     // The QEMU preset's own status register (outside this server's memory)
     // stands where the user saved nothing.
     ASSERT_TRUE(link.Start("Port=" + std::to_string(server.port), GDBREMOTE_PRESET_QEMU_VIRT));
-    back.reset(link.host.WaitForCallback(link.api->PollInterrupt()));
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back->dwData, GDBREMOTE_TARGET_ERROR(0x0E));
+    EXPECT_EQ(link.Take(link.host.WaitForCallback(link.api->PollInterrupt())),
+              GDBREMOTE_TARGET_ERROR(0x0E));
     EXPECT_EQ(link.RedLines(L"read at 0x09000040 failed"), 1u);
 }
 

@@ -10,7 +10,6 @@
 #include "platform/TreeCtrl.h"
 #include "platform/rc/zxres.h"
 
-#include <QLineEdit>
 #include <QSlider>
 #include <QTest>
 #include <QTreeWidget>

@@ -56,22 +56,21 @@ TEST_F(ProgressFixture, RangePositionAndStepFollowTheMessages) {
     send(PBM_SETRANGE32, 20, 10);
     EXPECT_EQ(send(PBM_GETRANGE, TRUE, 0), 20);
     EXPECT_EQ(send(PBM_GETRANGE, FALSE, 0), 10);
-    send(PBM_SETPOS, 12);
-    EXPECT_EQ(send(PBM_STEPIT), 12);
-    EXPECT_EQ(send(PBM_GETPOS), 17); // 12 - 5 passes 10 by 3: 20 - 3
-    send(PBM_SETSTEP, static_cast<WPARAM>(-7));
-    send(PBM_STEPIT);
-    EXPECT_EQ(send(PBM_GETPOS), 10); // lands on the end: no wrap
-    send(PBM_STEPIT);
-    EXPECT_EQ(send(PBM_GETPOS), 13); // 10 - 7 passes the end by 7: 20 - 7
-    send(PBM_SETSTEP, static_cast<WPARAM>(-10));
-    send(PBM_SETPOS, 10);
-    send(PBM_STEPIT);
-    EXPECT_EQ(send(PBM_GETPOS), 20); // a whole span past the end: the beginning
-    send(PBM_SETSTEP, 4);
-    send(PBM_SETPOS, 18);
-    send(PBM_STEPIT);
-    EXPECT_EQ(send(PBM_GETPOS), 12); // upwards past the beginning: from the end
+    const struct {
+        int from, step, to;
+    } steps[] = {
+        {12, -5, 17},  // 12 - 5 passes 10 by 3: 20 - 3
+        {17, -7, 10},  // lands on the end: no wrap
+        {10, -7, 13},  // 10 - 7 passes the end by 7: 20 - 7
+        {10, -10, 20}, // a whole span past the end: the beginning
+        {18, 4, 12},   // upwards past the beginning: from the end
+    };
+    for (const auto& s : steps) {
+        send(PBM_SETPOS, static_cast<WPARAM>(s.from));
+        send(PBM_SETSTEP, static_cast<WPARAM>(s.step));
+        EXPECT_EQ(send(PBM_STEPIT), s.from);
+        EXPECT_EQ(send(PBM_GETPOS), s.to) << s.from << " by " << s.step;
+    }
     EXPECT_EQ(bar->value(), 12);
 }
 

@@ -162,15 +162,13 @@ TEST(MessageMap, DestroyAndPreTranslate) {
     // So is a message posted to the inner window and drained by the Qt event
     // loop; taken there, it never reaches the inner window's map.
     ASSERT_TRUE(inner->PostMessageW(g_uPing));
-    for (int i = 0; i < 100 && outer.m_seen.size() < 2; ++i)
-        QCoreApplication::processEvents();
+    RunLoopUntil([&] { return outer.m_seen.size() >= 2; });
     ASSERT_EQ(outer.m_seen.size(), 2u);
     EXPECT_EQ(outer.m_seen[1].message, g_uPing);
     EXPECT_TRUE(inner->m_calls.empty());
     outer.m_take = false;
     ASSERT_TRUE(inner->PostMessageW(g_uPing));
-    for (int i = 0; i < 100 && inner->m_calls.empty(); ++i)
-        QCoreApplication::processEvents();
+    RunLoopUntil([&] { return !inner->m_calls.empty(); });
     EXPECT_EQ(inner->m_calls, (std::vector<UINT>{100}));
 
     HWND hInner = inner->GetSafeHwnd();
