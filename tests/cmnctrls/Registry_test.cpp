@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <tuple>
 #include <utility>
 
@@ -80,6 +81,17 @@ protected:
         registry.RegistryAccess(name, missing, -1);
         registry.CloseKey();
         return missing;
+    }
+    // Stores one value in an update pass; `meanwhile` runs while the key is open.
+    static bool Set(const wchar_t* key, const wchar_t* name, int value,
+                    const std::function<void()>& meanwhile = nullptr) {
+        CRegistry registry;
+        registry.SetKey(key);
+        const bool opened = registry.OpenUpdateKey();
+        const bool stored = registry.RegistryAccess(name, value, -1);
+        if (meanwhile)
+            meanwhile();
+        return opened && stored && registry.CloseKey();
     }
 
     QTemporaryDir m_dir;
@@ -162,14 +174,10 @@ TEST_F(RegistryTest, KeysNestAndNamesAreKeptApart) {
     EXPECT_EQ(Load(L"Software\\Zarvex\\ZarvexApp\\Other").m_iValue, 11);
 
     // Value names as the library spells them, including odd characters.
-    CRegistry registry;
-    registry.SetKey(kPage);
     const std::pair<const wchar_t*, int> names[] = {
         {L"&m_cTargetPlatform", 4}, {L"a/b", 5}, {L"a%2Fb", 6}};
-    ASSERT_TRUE(registry.OpenUpdateKey());
     for (auto [name, stored] : names)
-        registry.RegistryAccess(name, stored, -1);
-    ASSERT_TRUE(registry.CloseKey());
+        ASSERT_TRUE(Set(kPage, name, stored));
     for (auto [name, stored] : names)
         EXPECT_EQ(Get(kPage, name), stored);
     EXPECT_EQ(Get(kPage, L"a"), -999);
@@ -200,9 +208,8 @@ TEST_F(RegistryTest, ObjectsOpenTogetherKeepEachOthersChanges) {
     EXPECT_EQ(Load(kPage).m_uValue, 4u);
     EXPECT_EQ(Get(kPage, L"m_iExtra"), 9);
     const QByteArray text = ReadAll(m_ini);
-    EXPECT_TRUE(text.contains("m_iValue=1")) << text.constData();
-    EXPECT_TRUE(text.contains("m_uValue=4")) << text.constData();
-    EXPECT_TRUE(text.contains("m_iExtra=9")) << text.constData();
+    for (const char* line : {"m_iValue=1", "m_uValue=4", "m_iExtra=9"})
+        EXPECT_TRUE(text.contains(line)) << text.constData();
 
     // An object destroyed while open still writes what it changed.
     {
@@ -259,18 +266,9 @@ TEST_F(RegistryTest, MalformedValuesLeaveVariablesAlone) {
 // first save, and one that cannot be read is never written.
 TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
     const wchar_t* area = L"Software\\Zarvex\\ZarvexApp\\My Application";
-    {
-        CRegistry registry;
-        registry.SetKey(kPage);
-        ASSERT_TRUE(registry.OpenUpdateKey());
-        const std::pair<const wchar_t*, int> values[] = {{L"m_a", 1}, {L"m_b", 2}, {L"m_c", 3}};
-        for (auto [name, value] : values)
-            registry.RegistryAccess(name, value, -1);
-        ASSERT_TRUE(registry.CloseKey());
-        registry.SetKey(area);
-        Members m{4, 5};
-        ASSERT_TRUE(RunPass(registry, m, Pass::Update));
-    }
+    for (auto [name, value] : {std::pair{L"m_a", 1}, {L"m_b", 2}, {L"m_c", 3}})
+        ASSERT_TRUE(Set(kPage, name, value));
+    ASSERT_TRUE(Set(area, L"m_iValue", 4));
     const QByteArray healthy = ReadAll(m_ini);
     ASSERT_TRUE(healthy.contains("m_b=2"));
 
@@ -316,29 +314,14 @@ TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
 
     // The first save keeps the damaged file whole beside it and goes on with
     // its sound lines.
-    {
-        CRegistry registry;
-        registry.SetKey(kPage);
-        int changed = 40;
-        ASSERT_TRUE(registry.OpenUpdateKey());
-        EXPECT_TRUE(registry.RegistryAccess(L"m_a", changed, -1));
-        EXPECT_TRUE(registry.CloseKey());
-    }
+    EXPECT_TRUE(Set(kPage, L"m_a", 40));
     EXPECT_EQ(ReadAll(m_ini + ".damaged"), damaged);
     EXPECT_EQ(readPage(0), Page(40, 2, 3, true));
     EXPECT_EQ(Load(area).m_iValue, 4);
 
     // Damage that appears while a key is open is set aside before writing,
     // under a name that keeps the earlier copy.
-    {
-        CRegistry registry;
-        registry.SetKey(kPage);
-        int changed = 50;
-        ASSERT_TRUE(registry.OpenUpdateKey());
-        registry.RegistryAccess(L"m_a", changed, -1);
-        WriteAll(m_ini, damaged);
-        EXPECT_TRUE(registry.CloseKey());
-    }
+    EXPECT_TRUE(Set(kPage, L"m_a", 50, [&] { WriteAll(m_ini, damaged); }));
     EXPECT_EQ(ReadAll(m_ini + ".damaged"), damaged);
     EXPECT_EQ(ReadAll(m_ini + ".damaged-1"), damaged);
     EXPECT_EQ(readPage(0), Page(50, 2, 3, true));

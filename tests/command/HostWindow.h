@@ -25,6 +25,7 @@ struct PrintLine {
     DWORD colour;
     std::wstring text;
     std::wstring text2;
+    bool operator==(const PrintLine&) const = default;
 };
 
 class HostWindow {

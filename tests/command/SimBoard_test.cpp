@@ -63,9 +63,8 @@ TEST_F(SimBoardLink, BurstsOfOneAndOfSixtyFiveThousandWords) {
     EXPECT_EQ(msg->dwCount, 65536u);
     EXPECT_EQ(msg->pdwBuffer, out.data());
     // The read comes back as a call-back this time.
-    UWM_API_COMMAND_MESSAGE* sent =
-        api->BurstReadMemory(page, 0x100000, in.data(), 65536, API_FLAG_CALLBACK, nullptr);
-    msg.reset(host.WaitForCallback(sent));
+    msg.reset(host.WaitForCallback(
+        api->BurstReadMemory(page, 0x100000, in.data(), 65536, API_FLAG_CALLBACK, nullptr)));
     ASSERT_NE(msg, nullptr);
     EXPECT_EQ(msg->uCommand, API_CMD_BURST_READ);
     EXPECT_EQ(in, out);
@@ -143,8 +142,7 @@ TEST_F(SimBoardLink, InterruptControllerPollAndMask) {
 
     Write(SIMBOARD_INTC_RAISE(3), 0x5);
     Write(SIMBOARD_INTC_RAISE(0), 0x80000000u);
-    UWM_API_COMMAND_MESSAGE* poll = api->PollInterrupt();
-    std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(host.WaitForCallback(poll));
+    std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(host.WaitForCallback(api->PollInterrupt()));
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->eCallBackType, API_CALLBACK_APPLICATION);
     EXPECT_EQ(back->pCallBackTarget, static_cast<void*>(g_pApplication));
@@ -162,8 +160,7 @@ TEST_F(SimBoardLink, InterruptControllerPollAndMask) {
     Write(SIMBOARD_INTC_ENABLE, 0, 0x8);
     EXPECT_EQ(Read(SIMBOARD_INTC_STATUS), 0u);
     EXPECT_EQ(Read(SIMBOARD_INTC_RAW), 0x8u);
-    UWM_API_COMMAND_MESSAGE* mask = api->SetInterruptMask(0x8, 1);
-    back.reset(host.WaitForCallback(mask));
+    back.reset(host.WaitForCallback(api->SetInterruptMask(0x8, 1)));
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->eCallBackType, API_CALLBACK_APPLICATION);
     EXPECT_EQ(back->dwData, 0x8u);

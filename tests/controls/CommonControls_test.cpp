@@ -25,6 +25,7 @@ struct Heard {
     UINT code; // the notification code, or the scroll code
     int value; // NMUPDOWN::iDelta, the scroll position, NMLISTVIEW::uNewState...
     LPARAM extra = 0;
+    bool operator==(const Heard&) const = default;
 };
 
 class CParent : public CWnd {
@@ -231,9 +232,7 @@ TEST_F(CommonControls, ListViewKeepsItemsColumnsAndSelection) {
     EXPECT_EQ(view->topLevelItem(1)->text(1), QStringLiteral("0x4000"));
     // LVM_GETITEMTEXTW cuts the text to the buffer and answers its length.
     wchar_t small[4] = {};
-    LVITEMW item{};
-    item.pszText = small;
-    item.cchTextMax = 4;
+    LVITEMW item{.pszText = small, .cchTextMax = 4};
     EXPECT_EQ(list.SendMessageW(LVM_GETITEMTEXTW, 1, reinterpret_cast<LPARAM>(&item)), 3);
     EXPECT_EQ(std::wstring(small), L"Pel");
 
@@ -244,13 +243,10 @@ TEST_F(CommonControls, ListViewKeepsItemsColumnsAndSelection) {
     EXPECT_TRUE(list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED));
     EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 2);
     EXPECT_EQ(list.GetSelectedCount(), 1u);
-    ASSERT_EQ(parent.heard.size(), 3u);
-    EXPECT_EQ(parent.heard[0].code, LVN_ITEMCHANGED);
-    EXPECT_EQ(parent.heard[0].extra, 1);
-    EXPECT_EQ(parent.heard[0].value, static_cast<int>(LVIS_SELECTED));
-    EXPECT_EQ(parent.heard[1].extra, 1); // deselected
-    EXPECT_EQ(parent.heard[1].value, 0);
-    EXPECT_EQ(parent.heard[2].extra, 2);
+    const int selected = LVIS_SELECTED;
+    EXPECT_EQ(parent.heard, (std::vector<Heard>{{WM_NOTIFY, LVN_ITEMCHANGED, selected, 1},
+                                                {WM_NOTIFY, LVN_ITEMCHANGED, 0, 1}, // deselected
+                                                {WM_NOTIFY, LVN_ITEMCHANGED, selected, 2}}));
     EXPECT_TRUE(view->topLevelItem(2)->isSelected());
 
     // The user's click selects and notifies the same way.

@@ -81,10 +81,7 @@ TEST(PropertySheet, TabsSwitchPagesWithActivationAndNotifications) {
     EXPECT_STREQ(cls, L"SysTabControl32");
     ASSERT_EQ(tabs->GetItemCount(), 2);
     wchar_t text[32];
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = 32;
+    TCITEMW item{.mask = TCIF_TEXT, .pszText = text, .cchTextMax = 32};
     ASSERT_TRUE(tabs->GetItem(0, &item));
     EXPECT_STREQ(text, L"First tab"); // the caption string, not the template's
     ASSERT_TRUE(tabs->GetItem(1, &item));
