@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -122,11 +123,8 @@ TEST_F(CommonControls, UpDownStepsWithinItsRangeAndWritesItsBuddy) {
     QWidget* arrows = spin.GetWidget();
     ClickAt(arrows, QPoint(8, 3));
     ASSERT_EQ(parent.heard.size(), 3u);
-    EXPECT_EQ(parent.heard[0].code, UDN_DELTAPOS);
-    EXPECT_EQ(parent.heard[0].value, 1);
-    EXPECT_EQ(parent.heard[1].message, WM_VSCROLL);
-    EXPECT_EQ(parent.heard[1].code, static_cast<UINT>(SB_THUMBPOSITION));
-    EXPECT_EQ(parent.heard[1].value, 10);
+    EXPECT_EQ(parent.heard[0], (Heard{WM_NOTIFY, UDN_DELTAPOS, 1}));
+    EXPECT_EQ(parent.heard[1], (Heard{WM_VSCROLL, SB_THUMBPOSITION, 10}));
     EXPECT_EQ(parent.heard[2].code, static_cast<UINT>(SB_ENDSCROLL));
     EXPECT_EQ(TextOf(edit), L"10");
     ClickAt(arrows, QPoint(8, 3)); // no UDS_WRAP: it stays at the maximum
@@ -296,9 +294,8 @@ TEST_F(CommonControls, TreeViewInsertsWalksSelectsAndDeletes) {
     // TVM_SELECTITEM: TVN_SELCHANGEDW names the new item, and its parents open.
     EXPECT_TRUE(tree.SelectItem(evb));
     EXPECT_EQ(tree.GetSelectedItem(), evb);
-    ASSERT_EQ(parent.heard.size(), 1u);
-    EXPECT_EQ(parent.heard[0].code, TVN_SELCHANGEDW);
-    EXPECT_EQ(parent.heard[0].extra, reinterpret_cast<LPARAM>(evb));
+    EXPECT_EQ(parent.heard,
+              (std::vector<Heard>{{WM_NOTIFY, TVN_SELCHANGEDW, 0, reinterpret_cast<LPARAM>(evb)}}));
     EXPECT_TRUE(widget->topLevelItem(0)->isExpanded());
     EXPECT_TRUE(tree.Expand(boards, TVE_COLLAPSE));
     EXPECT_FALSE(widget->topLevelItem(0)->isExpanded());
@@ -322,10 +319,7 @@ TEST_F(CommonControls, TreeViewInsertsWalksSelectsAndDeletes) {
     EXPECT_EQ(tree.GetItemText(evb), CString(L""));
     EXPECT_FALSE(tree.DeleteItem(evb));
     EXPECT_FALSE(tree.SelectItem(middle));
-    int deletions = 0;
-    for (const Heard& h : parent.heard)
-        deletions += h.code == TVN_DELETEITEMW ? 1 : 0;
-    EXPECT_EQ(deletions, 4);
+    EXPECT_EQ(std::ranges::count(parent.heard, TVN_DELETEITEMW, &Heard::code), 4);
     EXPECT_EQ(tree.GetRootItem(), links);
     EXPECT_TRUE(tree.DeleteAllItems());
     EXPECT_EQ(tree.GetRootItem(), nullptr);
