@@ -116,8 +116,7 @@ TEST_F(AppRequests, WrappersFixFlagsAddSelectedBasesAndNameTheApplication) {
     app().WriteMemoryAndWait(0x20, 9, kAll, API_FLAG_CALLBACK | 0x18, nullptr);
     EXPECT_EQ(app().ReadMemoryAndWait(0x1320, kAll, API_FLAG_BASE3, nullptr), 9u);
     ASSERT_NE(app().ReadMemory(0x10, kAll, API_FLAG_BASE0, &tag), nullptr);
-    ULONG pair[2] = {1, 2};
-    ULONG back[2] = {};
+    ULONG pair[2] = {1, 2}, back[2] = {};
     app().BurstWriteMemoryAndWait(0x40, pair, 2, API_FLAG_BASE1 | API_FLAG_CALLBACK, nullptr);
     app().BurstReadMemoryAndWait(0x241, back, 1, 0, nullptr);
     const std::vector<Msg> seen = board->Seen();

@@ -74,13 +74,15 @@ TEST_F(InterruptRoad, PendingParentsAreServicedByTheirOwnPagesAndReEnabled) {
 }
 
 TEST_F(InterruptRoad, RecordsMatchingNothingOrOfUnknownTypeAreLoggedAndFreed) {
-    auto* stray = new UWM_API_COMMAND_MESSAGE{.eCallBackType = API_CALLBACK_APPLICATION,
-                                              .pCallBackTarget = fx.app.get()};
+    auto* stray = new UWM_API_COMMAND_MESSAGE{};
+    stray->eCallBackType = API_CALLBACK_APPLICATION;
+    stray->pCallBackTarget = fx.app.get();
     fx.app->OnApiCallBack(reinterpret_cast<WPARAM>(stray), 0);
     EXPECT_TRUE(fx.log.Contains("###### UNHANDLED MESSAGE IN CZarvexAppBase::OnApiCallBack!"));
 
-    auto* odd = new UWM_API_COMMAND_MESSAGE{
-        .eCallBackType = static_cast<t_API_MSG_CALLBACK_TYPE>(3), .pCallBackTarget = &a};
+    auto* odd = new UWM_API_COMMAND_MESSAGE{};
+    odd->eCallBackType = static_cast<t_API_MSG_CALLBACK_TYPE>(3);
+    odd->pCallBackTarget = &a;
     fx.app->OnApiCallBack(reinterpret_cast<WPARAM>(odd), 0);
     EXPECT_TRUE(
         fx.log.Contains("###### UNHANDLED CALL-BACK-TYPE IN CZarvexAppBase::OnApiCallBack!"));

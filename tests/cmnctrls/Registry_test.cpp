@@ -160,14 +160,10 @@ TEST_F(RegistryTest, KeysNestAndNamesAreKeptApart) {
     const wchar_t* sub = L"Software\\Zarvex\\ZarvexApp\\My Application\\Page1\\I/O";
     const wchar_t* deeper = L"Software\\Zarvex\\ZarvexApp\\My Application\\Page1\\I\\O";
     const std::pair<const wchar_t*, int> keys[] = {{app, 1}, {kPage, 2}, {sub, 3}, {deeper, 4}};
-    for (const auto& [key, stored] : keys) {
-        CRegistry registry;
-        registry.SetKey(key);
-        Members m{stored, static_cast<unsigned int>(stored * 10)};
-        ASSERT_TRUE(RunPass(registry, m, Pass::Update));
-    }
     for (const auto& [key, stored] : keys)
-        EXPECT_EQ(Load(key).m_uValue, static_cast<unsigned int>(stored * 10));
+        ASSERT_TRUE(Set(key, L"m_iValue", stored));
+    for (const auto& [key, stored] : keys)
+        EXPECT_EQ(Load(key).m_iValue, stored);
     // Stray separators do not make another key.
     EXPECT_EQ(Load(L"\\Software\\\\Zarvex\\ZarvexApp\\My Application\\").m_iValue, 1);
     // A key that was never written has nothing.
@@ -361,10 +357,7 @@ TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
     }
 
     // Once the file is sound again, saving works again.
-    CRegistry registry;
-    registry.SetKey(kPage);
-    Members m{8, 9};
-    EXPECT_TRUE(RunPass(registry, m, Pass::Update));
+    EXPECT_TRUE(Set(kPage, L"m_iValue", 8));
     EXPECT_EQ(Load(kPage).m_iValue, 8);
     EXPECT_EQ(readPage(0), Page(1, 2, 3, true));
 }

@@ -149,11 +149,8 @@ TEST(GdbRemote, ConnectionLostMidBurstFailsEverythingInFlightAndTheNextStartReco
 // says where the link looked; a bad setting fails the same way, naming it.
 TEST(GdbRemote, StartFailsClearlyWithoutAServerOrWithABadSetting) {
     GdbLink link;
-    int port = 0;
-    { // a port that was free a moment ago, and nobody listens on it
-        Server probe(true, false);
-        port = int(probe.port);
-    }
+    // A port that was free a moment ago, and nobody listens on it.
+    const int port = int(Server(true, false).port);
     EXPECT_FALSE(link.Start("Port=" + std::to_string(port)));
     EXPECT_EQ(zxtest::Read(&link.info.lFlags), WORKER_INIT_DONE);
     EXPECT_EQ(link.RedLines(L"no GDB server answers at 127.0.0.1:" + std::to_wstring(port)), 1u);

@@ -82,7 +82,9 @@ TEST(Worker, VerdictProgressExitRequestAndForwarding) {
     EXPECT_EQ(log.Count("Worker:Connection established\n"), 2u);
 
     // A waiting record is signalled and stays the requester's.
-    auto* waiting = new UWM_API_COMMAND_MESSAGE{.dwFlags = API_FLAG_WAIT, .pEvent = api.m_Event};
+    auto* waiting = new UWM_API_COMMAND_MESSAGE{};
+    waiting->dwFlags = API_FLAG_WAIT;
+    waiting->pEvent = api.m_Event;
     UWM_API_COMMAND_MESSAGE* held = waiting;
     worker.ReadMemory(held);
     EXPECT_EQ(held, waiting);

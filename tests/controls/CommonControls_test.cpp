@@ -230,7 +230,9 @@ TEST_F(CommonControls, ListViewKeepsItemsColumnsAndSelection) {
     EXPECT_EQ(view->topLevelItem(1)->text(1), QStringLiteral("0x4000"));
     // LVM_GETITEMTEXTW cuts the text to the buffer and answers its length.
     wchar_t small[4] = {};
-    LVITEMW item{.pszText = small, .cchTextMax = 4};
+    LVITEMW item{};
+    item.pszText = small;
+    item.cchTextMax = 4;
     EXPECT_EQ(list.SendMessageW(LVM_GETITEMTEXTW, 1, reinterpret_cast<LPARAM>(&item)), 3);
     EXPECT_EQ(std::wstring(small), L"Pel");
 

@@ -138,8 +138,7 @@ TEST(Dialog, BuildsTemplateControlsAsWindows) {
     EXPECT_EQ(dlg.GetDlgItem(IDC_WIN_COMBO), &dlg.m_cCombo);
 
     dlg.ShowWindow(SW_SHOW);
-    const std::string png = zxtest::RenderPng(hwnd, "window_dialog");
-    EXPECT_FALSE(png.empty());
+    EXPECT_FALSE(zxtest::RenderPng(hwnd, "window_dialog").empty());
 }
 
 TEST(Dialog, ModalEndsThroughOkAndCancel) {

@@ -1,9 +1,9 @@
 #include "platform/Wnd.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
-#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -84,15 +84,8 @@ END_MESSAGE_MAP()
 // Runs the Qt event loop until `done` holds; the bound ends the wait if
 // nothing comes, so that a fault fails instead of hanging.
 void RunLoopUntil(const std::function<bool()>& done) {
-    QEventLoop loop;
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(1);
-    loop.exec();
+    for (QDeadlineTimer limit(5000); !done() && !limit.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
 }
 
 class CFilterWnd : public CWnd {

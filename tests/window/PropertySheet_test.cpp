@@ -81,7 +81,10 @@ TEST(PropertySheet, TabsSwitchPagesWithActivationAndNotifications) {
     EXPECT_STREQ(cls, L"SysTabControl32");
     ASSERT_EQ(tabs->GetItemCount(), 2);
     wchar_t text[32];
-    TCITEMW item{.mask = TCIF_TEXT, .pszText = text, .cchTextMax = 32};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 32;
     ASSERT_TRUE(tabs->GetItem(0, &item));
     EXPECT_STREQ(text, L"First tab"); // the caption string, not the template's
     ASSERT_TRUE(tabs->GetItem(1, &item));
@@ -98,7 +101,6 @@ TEST(PropertySheet, TabsSwitchPagesWithActivationAndNotifications) {
     EXPECT_EQ(alpha.GetStyle() & (WS_CHILD | WS_CAPTION), static_cast<DWORD>(WS_CHILD));
     zxtest::RenderPng(host.GetSafeHwnd(), "window_sheet_alpha");
 
-    // The user picks the second tab.
     ClickTab(tabs, 1);
     EXPECT_EQ(alpha.m_nKillActive, 1);
     EXPECT_EQ(beta.m_nSetActive, 1);
