@@ -120,29 +120,7 @@ TEST_F(Controls, OnlyTheUsersComboChoiceIsASelectionChange) {
     EXPECT_TRUE(text.IsEmpty());
 }
 
-TEST_F(Controls, EditChangesAndStaticClicksAreNotified) {
-    CEdit edit;
-    ASSERT_TRUE(
-        edit.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 200, 30), &parent, 1026));
-    edit.SetWindowTextW(L"abc");
-    EXPECT_GE(parent.count(1026, EN_CHANGE), 1);
-    edit.SetSel(1, 2);
-    edit.ReplaceSel(L"XY");
-    EXPECT_EQ(TextOf(edit), L"aXYc");
-    EXPECT_EQ(edit.GetLineCount(), 1);
-    edit.SetReadOnly(TRUE);
-    EXPECT_TRUE(qobject_cast<QLineEdit*>(edit.GetWidget())->isReadOnly());
-
-    CEdit multi;
-    ASSERT_TRUE(multi.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY,
-                             CRect(10, 40, 200, 100), &parent, 1030));
-    multi.SetWindowTextW(L"one\r\ntwo");
-    EXPECT_EQ(TextOf(multi), L"one\r\ntwo");
-    EXPECT_EQ(multi.GetLineCount(), 2);
-    wchar_t line[16] = {};
-    EXPECT_EQ(multi.GetLine(1, line, 15), 3);
-    EXPECT_EQ(std::wstring(line, 3), L"two");
-
+TEST_F(Controls, StaticsKeepTheirMnemonicsAndNotifyClicksOnlyWhenAsked) {
     CStatic plain, notify;
     ASSERT_TRUE(
         plain.Create(L"&Plain", WS_CHILD | WS_VISIBLE, CRect(10, 110, 100, 125), &parent, 1031));
@@ -198,6 +176,12 @@ TEST_F(Controls, EditsLimitTypingOnlyAndNotifyAsWindowsDoes) {
     EXPECT_EQ(TextOf(single), L"xyab");
     single.LimitText(0);
     EXPECT_EQ(single.GetLimitText(), 0x7FFFFFFEu);
+    single.SetSel(1, 2);
+    single.ReplaceSel(L"XY");
+    EXPECT_EQ(TextOf(single), L"xXYab");
+    EXPECT_EQ(single.GetLineCount(), 1);
+    single.SetReadOnly(TRUE);
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(single.GetWidget())->isReadOnly());
 
     CEdit multi;
     ASSERT_TRUE(multi.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN,
@@ -205,6 +189,10 @@ TEST_F(Controls, EditsLimitTypingOnlyAndNotifyAsWindowsDoes) {
     multi.SetLimitText(6);
     multi.SetWindowTextW(L"one\r\ntwo\r\nthree");
     EXPECT_EQ(TextOf(multi), L"one\r\ntwo\r\nthree");
+    EXPECT_EQ(multi.GetLineCount(), 3);
+    wchar_t line[16] = {};
+    EXPECT_EQ(multi.GetLine(1, line, 15), 3);
+    EXPECT_EQ(std::wstring(line, 3), L"two");
     multi.GetSel(start, end);
     EXPECT_EQ(start, 0);
     EXPECT_EQ(end, 0);

@@ -80,7 +80,7 @@ protected:
 
 // Every control of the template is a child window of the kind, id, place,
 // styles and text the template gives it.
-TEST(Dialog, BuildsTemplateControlsAsWindows) {
+TEST(Dialog, BuildsTemplateControlsAsWindowsAndEndsModelessByHiding) {
     const zx::DialogTemplate tpl = ReadTemplate(IDD_WIN_MODAL);
     ASSERT_EQ(tpl.items.size(), 10u);
     CTestDialog dlg;
@@ -139,6 +139,11 @@ TEST(Dialog, BuildsTemplateControlsAsWindows) {
 
     dlg.ShowWindow(SW_SHOW);
     EXPECT_FALSE(zxtest::RenderPng(hwnd, "window_dialog").empty());
+
+    // Ending a modeless dialog only hides it.
+    dlg.EndDialog(IDOK);
+    EXPECT_FALSE(dlg.IsWindowVisible());
+    EXPECT_TRUE(IsWindow(hwnd));
 }
 
 TEST(Dialog, ModalEndsThroughOkAndCancel) {
@@ -228,19 +233,11 @@ TEST(Dialog, ModalEndsThroughOkAndCancel) {
     zx::SetMainWnd(nullptr);
 }
 
-TEST(Dialog, ModelessEndDialogHidesAndChildTemplatesEmbed) {
+TEST(Dialog, ChildTemplatesEmbedInTheMainWindow) {
     CWnd main;
     ASSERT_TRUE(main.CreateEx(0, L"Main", L"Main", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200),
                               nullptr, 0));
     zx::SetMainWnd(&main);
-    CTestDialog dlg;
-    ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
-    dlg.ShowWindow(SW_SHOW);
-    ASSERT_TRUE(dlg.IsWindowVisible());
-    dlg.EndDialog(IDOK);
-    EXPECT_FALSE(dlg.IsWindowVisible());
-    EXPECT_TRUE(IsWindow(dlg.GetSafeHwnd()));
-
     // A plain DLGTEMPLATE with WS_CHILD | WS_VISIBLE, without a parent: a
     // visible child of the main window at its template place.
     CDialog child(IDD_WIN_CHILD);
