@@ -251,8 +251,7 @@ TEST_F(CommonControls, ListViewKeepsItemsColumnsAndSelection) {
 
     // The user's click selects and notifies the same way.
     parent.heard.clear();
-    const QRect row = view->visualItemRect(view->topLevelItem(0));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row.center());
+    ClickAt(view->viewport(), view->visualItemRect(view->topLevelItem(0)).center());
     EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 0);
     EXPECT_EQ(list.GetItemState(0, LVIS_SELECTED | LVIS_FOCUSED), LVIS_SELECTED | LVIS_FOCUSED);
     ASSERT_FALSE(parent.heard.empty());
@@ -306,8 +305,7 @@ TEST_F(CommonControls, TreeViewInsertsWalksSelectsAndDeletes) {
 
     // The user's click selects as well.
     parent.heard.clear();
-    const QRect row = widget->visualItemRect(widget->topLevelItem(1));
-    QTest::mouseClick(widget->viewport(), Qt::LeftButton, {}, row.center());
+    ClickAt(widget->viewport(), widget->visualItemRect(widget->topLevelItem(1)).center());
     EXPECT_EQ(tree.GetSelectedItem(), links);
     ASSERT_FALSE(parent.heard.empty());
     EXPECT_EQ(parent.heard.back().code, TVN_SELCHANGEDW);

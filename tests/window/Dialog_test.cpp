@@ -92,9 +92,9 @@ TEST(Dialog, BuildsTemplateControlsAsWindowsAndEndsModelessByHiding) {
     wchar_t cls[64];
     ASSERT_GT(GetClassNameW(hwnd, cls, 64), 0);
     EXPECT_STREQ(cls, L"#32770");
-    CString caption;
-    dlg.GetWindowTextW(caption);
-    EXPECT_EQ(caption, L"Window test");
+    CString text;
+    dlg.GetWindowTextW(text);
+    EXPECT_EQ(text, L"Window test");
     // No WS_VISIBLE in the template: created hidden.
     EXPECT_FALSE(dlg.IsWindowVisible());
 
@@ -121,7 +121,6 @@ TEST(Dialog, BuildsTemplateControlsAsWindowsAndEndsModelessByHiding) {
     const QRect size = zx::DialogBuilder::toPixels(units, 0, 0, 220, 130);
     EXPECT_EQ(client.Size(), CSize(size.width(), size.height()));
 
-    CString text;
     dlg.GetDlgItemTextW(IDOK, text);
     EXPECT_EQ(text, L"OK");
     dlg.GetDlgItemTextW(IDC_WIN_TEXT, text);
