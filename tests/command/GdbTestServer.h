@@ -93,12 +93,9 @@ private:
                0xFF;
     }
     static std::string Hex(const uint8_t* b, size_t n) {
-        std::string s;
-        char d[3];
-        for (size_t i = 0; i < n; ++i) {
-            std::snprintf(d, 3, "%02x", b[i]);
-            s += d;
-        }
+        std::string s(2 * n, '\0');
+        for (size_t i = 0; i < n; ++i) // each ends in the zero the string already holds
+            std::snprintf(&s[2 * i], 3, "%02x", b[i]);
         return s;
     }
     std::string Frame(std::string data, bool damage) {
