@@ -246,15 +246,14 @@ TEST_F(RegistryTest, MalformedValuesLeaveVariablesAlone) {
         EXPECT_EQ(i, 77);
         EXPECT_EQ(u, 88u);
     }
-    EXPECT_TRUE(registry.CloseKey());
-    EXPECT_EQ(Get(kPage, L"hex"), 16);
-    EXPECT_EQ(Get(kPage, L"spaced"), 12);
     // A 32-bit word reads the same whichever way it was written.
-    EXPECT_EQ(Get(kPage, L"allOnes"), -1);
     unsigned int u = 0;
-    ASSERT_TRUE(registry.OpenReadKey());
     EXPECT_TRUE(registry.RegistryAccess(L"minusOne", u, -1));
     EXPECT_EQ(u, 0xFFFFFFFFu);
+    EXPECT_TRUE(registry.CloseKey());
+    EXPECT_EQ(Get(kPage, L"allOnes"), -1);
+    EXPECT_EQ(Get(kPage, L"hex"), 16);
+    EXPECT_EQ(Get(kPage, L"spaced"), 12);
 }
 
 // A settings file that is damaged or cannot be read loses nothing: the values
