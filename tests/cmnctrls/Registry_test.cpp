@@ -223,17 +223,16 @@ TEST_F(RegistryTest, MalformedValuesLeaveVariablesAlone) {
         QDir().mkpath(QFileInfo(m_ini).absolutePath());
         QSettings raw(m_ini, QSettings::IniFormat);
         raw.beginGroup("Software/Zarvex/ZarvexApp/My Application/Page1");
-        for (const auto& [name, text] : {std::pair{"text", "abc"},
-                                         {"trailing", "12abc"},
-                                         {"empty", ""},
-                                         {"tooBig", "4294967296"},
-                                         {"tooSmall", "-2147483649"},
-                                         {"hex", "0x10"},
-                                         {"minusOne", "-1"},
-                                         {"allOnes", "4294967295"},
-                                         {"spaced", " 12 "}})
-            raw.setValue(name, text);
+        raw.setValue("text", "abc");
+        raw.setValue("trailing", "12abc");
+        raw.setValue("empty", "");
+        raw.setValue("tooBig", "4294967296");
+        raw.setValue("tooSmall", "-2147483649");
         raw.setValue("list", QStringList{"1", "2"});
+        raw.setValue("hex", "0x10");
+        raw.setValue("minusOne", "-1");
+        raw.setValue("allOnes", "4294967295");
+        raw.setValue("spaced", " 12 ");
     }
     CRegistry registry;
     registry.SetKey(kPage);

@@ -140,6 +140,7 @@ TEST(Dialog, BuildsTemplateControlsAsWindowsAndEndsModelessByHiding) {
     EXPECT_FALSE(zxtest::RenderPng(hwnd, "window_dialog").empty());
 
     // Ending a modeless dialog only hides it.
+    ASSERT_TRUE(dlg.IsWindowVisible());
     dlg.EndDialog(IDOK);
     EXPECT_FALSE(dlg.IsWindowVisible());
     EXPECT_TRUE(IsWindow(hwnd));
@@ -174,8 +175,7 @@ TEST(Dialog, ModalEndsThroughOkAndCancel) {
     }
     {
         CTestDialog dlg;
-        HWND seen = nullptr;
-        HWND parent = nullptr;
+        HWND seen = nullptr, parent = nullptr;
         QTimer::singleShot(0, [&] {
             seen = dlg.GetSafeHwnd();
             parent = ::GetParent(seen);
