@@ -171,15 +171,13 @@ TEST(GdbRemote, StartFailsClearlyWithoutAServerOrWithABadSetting) {
 TEST(GdbRemote, SavedSettingsInterruptRegistersAndNoI2C) {
     Server server(true, false);
     GdbLink link;
-    {
-        CRegistry registry;
-        registry.SetKey(L"Software\\Zarvex\\GdbRemote\\Generic");
-        registry.OpenUpdateKey();
-        CString port(std::to_wstring(server.port).c_str()), status(L"0x20000010");
-        registry.RegistryAccess(L"Port", port);
-        registry.RegistryAccess(L"InterruptStatus", status);
-        registry.CloseKey();
-    }
+    CRegistry registry;
+    registry.SetKey(L"Software\\Zarvex\\GdbRemote\\Generic");
+    registry.OpenUpdateKey();
+    CString port(std::to_wstring(server.port).c_str()), status(L"0x20000010");
+    registry.RegistryAccess(L"Port", port);
+    registry.RegistryAccess(L"InterruptStatus", status);
+    registry.CloseKey();
     ASSERT_TRUE(link.Start(""));
     link.Write(kBase + 0x10, 0x9);
     std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(
