@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 
 namespace {
 
@@ -52,13 +51,13 @@ TEST(RtfReader, BulletsFromPnAndListParagraphsNumbersStay) {
                      "\\pard{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec}three\\par\\pard four}");
     ASSERT_TRUE(doc.has_value());
     ASSERT_EQ(doc->paragraphs.size(), 4u);
-    // A number is kept as text.
-    const std::pair<const wchar_t*, bool> expected[] = {
-        {L"one", true}, {L"two", true}, {L"1.\tthree", false}, {L"four", false}};
-    for (size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(doc->paragraphs[i].text(), expected[i].first) << i;
-        EXPECT_EQ(doc->paragraphs[i].format.bullet, expected[i].second) << i;
-    }
+    EXPECT_EQ(doc->paragraphs[0].text(), L"one");
+    EXPECT_TRUE(doc->paragraphs[0].format.bullet);
+    EXPECT_EQ(doc->paragraphs[1].text(), L"two");
+    EXPECT_TRUE(doc->paragraphs[1].format.bullet);
+    EXPECT_EQ(doc->paragraphs[2].text(), L"1.\tthree"); // a number is kept as text
+    EXPECT_FALSE(doc->paragraphs[2].format.bullet);
+    EXPECT_FALSE(doc->paragraphs[3].format.bullet);
 }
 
 TEST(RtfReader, DamagedInputGivesWhatCanBeRead) {
