@@ -64,7 +64,6 @@ public:
         m_iTargetPlatform = 0;
     }
 
-    using CZarvexAppBase::BurstReadMemory;
     using CZarvexAppBase::BurstReadMemoryAndWait;
     using CZarvexAppBase::BurstWriteMemoryAndWait;
     using CZarvexAppBase::OnInterrupt;
@@ -108,7 +107,6 @@ public:
         return serviced(data);
     }
 
-    using CPageBase::BurstReadMemoryAndWait;
     using CPageBase::DeRegisterTimer;
     using CPageBase::ReadMemory;
     using CPageBase::ReadMemoryAndWait;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -115,8 +116,7 @@ TEST_F(AppRequests, WrappersFixFlagsAddSelectedBasesAndNameTheApplication) {
     app().WriteMemoryAndWait(0x20, 9, kAll, API_FLAG_CALLBACK | 0x18, nullptr);
     EXPECT_EQ(app().ReadMemoryAndWait(0x1320, kAll, API_FLAG_BASE3, nullptr), 9u);
     ASSERT_NE(app().ReadMemory(0x10, kAll, API_FLAG_BASE0, &tag), nullptr);
-    ULONG pair[2] = {1, 2};
-    ULONG back[2] = {};
+    ULONG pair[2] = {1, 2}, back[2] = {};
     app().BurstWriteMemoryAndWait(0x40, pair, 2, API_FLAG_BASE1 | API_FLAG_CALLBACK, nullptr);
     app().BurstReadMemoryAndWait(0x241, back, 1, 0, nullptr);
     const std::vector<Msg> seen = board->Seen();
@@ -229,13 +229,11 @@ TEST(DmaCheckOnSimBoard, VerifiesItsMemoryAndReportsABurstOutsideIt) {
     ASSERT_TRUE(fx.StartOnSimBoard());
     EXPECT_TRUE(fx.app->PerformDmaCheck(0x10000, 0, kAll));
     EXPECT_FALSE(fx.app->PerformDmaCheck(4, 0x100000, kAll)); // past its 1 MiB
-    auto failed = [&] {
-        for (const auto& p : fx.app->prints)
-            if (p.colour == 0xFF && p.text.find(L"burst write failed") != std::wstring::npos)
-                return true;
-        return false;
-    };
-    EXPECT_TRUE(fx.host.WaitFor(failed));
+    EXPECT_TRUE(fx.host.WaitFor([&] {
+        return std::ranges::any_of(fx.app->prints, [](const zxtest::Printed& p) {
+            return p.colour == 0xFF && p.text.find(L"burst write failed") != std::wstring::npos;
+        });
+    }));
 }
 
 } // namespace

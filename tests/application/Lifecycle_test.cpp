@@ -8,14 +8,12 @@
 #include "platform/Wnd.h"
 #include "support/Fixtures.h"
 #include "support/WholeFiles.h"
-#include "zarvexapp/resources/resource.h"
-#include "zarvexapp/shell/PrintWindowBase.h"
-#include "zarvexapp/shell/ProgressControl.h"
-#include "zarvexapp/shell/SmallAppLogoBase.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -25,10 +23,8 @@ using zxtest::TestPlatform;
 constexpr ULONG kRed = 0x000000FF;
 
 bool PrintedRed(const zxtest::TestApp& app, const wchar_t* text) {
-    for (const auto& line : app.prints)
-        if (line.text == text && line.colour == kRed)
-            return true;
-    return false;
+    return std::ranges::any_of(
+        app.prints, [&](const auto& line) { return line.text == text && line.colour == kRed; });
 }
 
 // Each start that cannot load the board link prints the red line, logs the
@@ -41,7 +37,7 @@ TEST(ApplicationStart, FailuresEndStoppedWithTheirLinesAndNothingLoaded) {
         DWORD commsIndex;
         const wchar_t* printed;
         const char* logged;
-        const char* extra;
+        const char* extra; // a further piece of the log
     };
     QTemporaryDir dir;
     const std::string junk = dir.path().toStdString() + "/junk.ctc";
@@ -52,7 +48,7 @@ TEST(ApplicationStart, FailuresEndStoppedWithTheirLinesAndNothingLoaded) {
     const std::wstring initFail = zxtest::FixtureFileW("comms", "fixture_comms_initfail");
     const Case cases[] = {
         {"no platform", false, L"simboard", 0, L"ERROR : The target platform has not been loaded!",
-         "Could not load the target platform", nullptr},
+         "Could not load the target platform", ""},
         {"missing entry", true, L"simboard", 5, L"ERROR : Could not load the API.",
          "Could not load the API", "with NULL DllName pointer!!"},
         {"no such file", true, L"fixture_nothere", 0, L"ERROR : Could not load the API.",
@@ -78,9 +74,7 @@ TEST(ApplicationStart, FailuresEndStoppedWithTheirLinesAndNothingLoaded) {
         EXPECT_FALSE(fx.app->StartApplication());
         EXPECT_TRUE(PrintedRed(*fx.app, c.printed));
         EXPECT_TRUE(fx.log.Contains(std::string("### Handling Exception - ") + c.logged + "\n"));
-        if (c.extra) {
-            EXPECT_TRUE(fx.log.Contains(c.extra));
-        }
+        EXPECT_TRUE(fx.log.Contains(c.extra));
         EXPECT_FALSE(fx.log.Contains("Releasing the hardware resets"));
         EXPECT_FALSE(fx.app->m_bStarted);
         CString caption;

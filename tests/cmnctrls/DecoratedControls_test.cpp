@@ -20,8 +20,6 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace {
 
 class CParent : public CWnd {
@@ -83,7 +81,6 @@ TEST_F(Decorated, FontStaticAppliesFaceSizeColourAndStyle) {
 
 TEST_F(Decorated, HyperStaticOpensItsLinkWhenClicked) {
     zxtest::DesktopSpy desktop;
-    const std::vector<QUrl>& opened = desktop.opened;
     CHyperStatic link;
     ASSERT_TRUE(link.Create(L"", WS_CHILD | WS_VISIBLE, CRect(8, 8, 300, 24), &parent, 1040));
     link.SetURL(L"https://www.zarvex.example/pelmarin");
@@ -94,10 +91,10 @@ TEST_F(Decorated, HyperStaticOpensItsLinkWhenClicked) {
     EXPECT_TRUE(w->font().underline());
 
     Release(w, QPointF(400, 5)); // released outside: no click
-    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(desktop.opened.empty());
     Release(w, QPointF(5, 5));
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], QUrl(QStringLiteral("https://www.zarvex.example/pelmarin")));
+    ASSERT_EQ(desktop.opened.size(), 1u);
+    EXPECT_EQ(desktop.opened[0], QUrl(QStringLiteral("https://www.zarvex.example/pelmarin")));
     EXPECT_TRUE(link.GetVisited());
 
     // A text of its own is kept; the link stays the URL.
@@ -106,7 +103,7 @@ TEST_F(Decorated, HyperStaticOpensItsLinkWhenClicked) {
     EXPECT_EQ(qobject_cast<QLabel*>(w)->text(), QStringLiteral("Product page"));
     link.EnableWindow(FALSE);
     Release(w, QPointF(5, 5));
-    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_EQ(desktop.opened.size(), 1u);
 }
 
 TEST_F(Decorated, ExtCheckBoxDrawsItsOwnMarkAndStaysACheckBox) {

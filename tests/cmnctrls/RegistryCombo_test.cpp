@@ -35,12 +35,9 @@ struct RegistryCombo : ::testing::Test {
     bool Pass(int mode, CComboBox* byPointer, int* index = nullptr, CString* text = nullptr) {
         CRegistry registry;
         registry.SetKey(L"Software\\Zarvex\\ZarvexApp\\App\\System\\Target Platform");
-        if (mode == 0)
-            registry.OpenReadKey();
-        else if (mode == 1)
-            registry.OpenUpdateKey();
-        else
-            registry.OpenWriteNewKey();
+        EXPECT_TRUE(mode == 0   ? registry.OpenReadKey()
+                    : mode == 1 ? registry.OpenUpdateKey()
+                                : registry.OpenWriteNewKey());
         const bool exchanged =
             byPointer
                 ? registry.RegistryAccess(L"&m_cTargetPlatform", byPointer, index, text, -1, -1)

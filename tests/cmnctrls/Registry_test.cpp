@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
+#include <tuple>
 #include <utility>
 
 #include <sys/stat.h>
@@ -80,6 +82,17 @@ protected:
         registry.CloseKey();
         return missing;
     }
+    // Stores one value in an update pass; `meanwhile` runs while the key is open.
+    static bool Set(const wchar_t* key, const wchar_t* name, int value,
+                    const std::function<void()>& meanwhile = nullptr) {
+        CRegistry registry;
+        registry.SetKey(key);
+        const bool opened = registry.OpenUpdateKey();
+        const bool stored = registry.RegistryAccess(name, value, -1);
+        if (meanwhile)
+            meanwhile();
+        return opened && stored && registry.CloseKey();
+    }
 
     QTemporaryDir m_dir;
     QString m_ini;
@@ -147,28 +160,20 @@ TEST_F(RegistryTest, KeysNestAndNamesAreKeptApart) {
     const wchar_t* sub = L"Software\\Zarvex\\ZarvexApp\\My Application\\Page1\\I/O";
     const wchar_t* deeper = L"Software\\Zarvex\\ZarvexApp\\My Application\\Page1\\I\\O";
     const std::pair<const wchar_t*, int> keys[] = {{app, 1}, {kPage, 2}, {sub, 3}, {deeper, 4}};
-    for (const auto& [key, stored] : keys) {
-        CRegistry registry;
-        registry.SetKey(key);
-        Members m{stored, static_cast<unsigned int>(stored * 10)};
-        ASSERT_TRUE(RunPass(registry, m, Pass::Update));
-    }
     for (const auto& [key, stored] : keys)
-        EXPECT_EQ(Load(key).m_uValue, static_cast<unsigned int>(stored * 10));
+        ASSERT_TRUE(Set(key, L"m_iValue", stored));
+    for (const auto& [key, stored] : keys)
+        EXPECT_EQ(Load(key).m_iValue, stored);
     // Stray separators do not make another key.
     EXPECT_EQ(Load(L"\\Software\\\\Zarvex\\ZarvexApp\\My Application\\").m_iValue, 1);
     // A key that was never written has nothing.
     EXPECT_EQ(Load(L"Software\\Zarvex\\ZarvexApp\\Other").m_iValue, 11);
 
     // Value names as the library spells them, including odd characters.
-    CRegistry registry;
-    registry.SetKey(kPage);
     const std::pair<const wchar_t*, int> names[] = {
         {L"&m_cTargetPlatform", 4}, {L"a/b", 5}, {L"a%2Fb", 6}};
-    ASSERT_TRUE(registry.OpenUpdateKey());
     for (auto [name, stored] : names)
-        registry.RegistryAccess(name, stored, -1);
-    ASSERT_TRUE(registry.CloseKey());
+        ASSERT_TRUE(Set(kPage, name, stored));
     for (auto [name, stored] : names)
         EXPECT_EQ(Get(kPage, name), stored);
     EXPECT_EQ(Get(kPage, L"a"), -999);
@@ -199,9 +204,8 @@ TEST_F(RegistryTest, ObjectsOpenTogetherKeepEachOthersChanges) {
     EXPECT_EQ(Load(kPage).m_uValue, 4u);
     EXPECT_EQ(Get(kPage, L"m_iExtra"), 9);
     const QByteArray text = ReadAll(m_ini);
-    EXPECT_TRUE(text.contains("m_iValue=1")) << text.constData();
-    EXPECT_TRUE(text.contains("m_uValue=4")) << text.constData();
-    EXPECT_TRUE(text.contains("m_iExtra=9")) << text.constData();
+    for (const char* line : {"m_iValue=1", "m_uValue=4", "m_iExtra=9"})
+        EXPECT_TRUE(text.contains(line)) << text.constData();
 
     // An object destroyed while open still writes what it changed.
     {
@@ -241,18 +245,14 @@ TEST_F(RegistryTest, MalformedValuesLeaveVariablesAlone) {
         EXPECT_EQ(i, 77);
         EXPECT_EQ(u, 88u);
     }
-    int i = 0;
-    unsigned int u = 0;
-    EXPECT_TRUE(registry.RegistryAccess(L"hex", i, -1));
-    EXPECT_EQ(i, 16);
-    EXPECT_TRUE(registry.RegistryAccess(L"spaced", i, -1));
-    EXPECT_EQ(i, 12);
     // A 32-bit word reads the same whichever way it was written.
+    unsigned int u = 0;
     EXPECT_TRUE(registry.RegistryAccess(L"minusOne", u, -1));
     EXPECT_EQ(u, 0xFFFFFFFFu);
-    EXPECT_TRUE(registry.RegistryAccess(L"allOnes", i, -1));
-    EXPECT_EQ(i, -1);
     EXPECT_TRUE(registry.CloseKey());
+    EXPECT_EQ(Get(kPage, L"allOnes"), -1);
+    EXPECT_EQ(Get(kPage, L"hex"), 16);
+    EXPECT_EQ(Get(kPage, L"spaced"), 12);
 }
 
 // A settings file that is damaged or cannot be read loses nothing: the values
@@ -260,29 +260,25 @@ TEST_F(RegistryTest, MalformedValuesLeaveVariablesAlone) {
 // first save, and one that cannot be read is never written.
 TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
     const wchar_t* area = L"Software\\Zarvex\\ZarvexApp\\My Application";
-    {
-        CRegistry registry;
-        registry.SetKey(kPage);
-        ASSERT_TRUE(registry.OpenUpdateKey());
-        const std::pair<const wchar_t*, int> values[] = {{L"m_a", 1}, {L"m_b", 2}, {L"m_c", 3}};
-        for (auto [name, value] : values)
-            registry.RegistryAccess(name, value, -1);
-        ASSERT_TRUE(registry.CloseKey());
-        registry.SetKey(area);
-        Members m{4, 5};
-        ASSERT_TRUE(RunPass(registry, m, Pass::Update));
-    }
+    for (auto [name, value] : {std::pair{L"m_a", 1}, {L"m_b", 2}, {L"m_c", 3}})
+        ASSERT_TRUE(Set(kPage, name, value));
+    ASSERT_TRUE(Set(area, L"m_iValue", 4));
     const QByteArray healthy = ReadAll(m_ini);
     ASSERT_TRUE(healthy.contains("m_b=2"));
 
-    const auto readPage = [&](int& a, int& b, int& c) {
+    // The page's values as a new object reads them over `start`, and whether
+    // the read went without complaint.
+    using Page = std::tuple<int, int, int, bool>;
+    const auto readPage = [&](int start) {
         CRegistry registry;
         registry.SetKey(kPage);
         const bool opened = registry.OpenReadKey();
+        int a = start, b = start, c = start;
         registry.RegistryAccess(L"m_a", a, -1);
         registry.RegistryAccess(L"m_b", b, -1);
         registry.RegistryAccess(L"m_c", c, -1);
-        return registry.CloseKey() && opened;
+        const bool closed = registry.CloseKey();
+        return Page(a, b, c, opened && closed);
     };
     const auto tryUpdates = [&]() {
         CRegistry registry;
@@ -306,48 +302,23 @@ TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
     damaged += "Zarvex\\ZarvexApp\\My%20Appl";
     ASSERT_NE(damaged, healthy);
     WriteAll(m_ini, damaged);
-    int a = 0, b = 0, c = 0;
-    EXPECT_FALSE(readPage(a, b, c)) << "the damage is reported";
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(b, 2);
-    EXPECT_EQ(c, 3);
+    EXPECT_EQ(readPage(0), Page(1, 2, 3, false)) << "the damage is reported";
     EXPECT_EQ(Load(area).m_iValue, 4);
     EXPECT_EQ(ReadAll(m_ini), damaged) << "reading writes nothing";
 
     // The first save keeps the damaged file whole beside it and goes on with
     // its sound lines.
-    {
-        CRegistry registry;
-        registry.SetKey(kPage);
-        int changed = 40;
-        ASSERT_TRUE(registry.OpenUpdateKey());
-        EXPECT_TRUE(registry.RegistryAccess(L"m_a", changed, -1));
-        EXPECT_TRUE(registry.CloseKey());
-    }
+    EXPECT_TRUE(Set(kPage, L"m_a", 40));
     EXPECT_EQ(ReadAll(m_ini + ".damaged"), damaged);
-    a = b = c = 0;
-    EXPECT_TRUE(readPage(a, b, c));
-    EXPECT_EQ(a, 40);
-    EXPECT_EQ(c, 3);
+    EXPECT_EQ(readPage(0), Page(40, 2, 3, true));
     EXPECT_EQ(Load(area).m_iValue, 4);
 
     // Damage that appears while a key is open is set aside before writing,
     // under a name that keeps the earlier copy.
-    {
-        CRegistry registry;
-        registry.SetKey(kPage);
-        int changed = 50;
-        ASSERT_TRUE(registry.OpenUpdateKey());
-        registry.RegistryAccess(L"m_a", changed, -1);
-        WriteAll(m_ini, damaged);
-        EXPECT_TRUE(registry.CloseKey());
-    }
+    EXPECT_TRUE(Set(kPage, L"m_a", 50, [&] { WriteAll(m_ini, damaged); }));
     EXPECT_EQ(ReadAll(m_ini + ".damaged"), damaged);
     EXPECT_EQ(ReadAll(m_ini + ".damaged-1"), damaged);
-    a = b = c = 0;
-    EXPECT_TRUE(readPage(a, b, c));
-    EXPECT_EQ(a, 50);
-    EXPECT_EQ(b, 2);
+    EXPECT_EQ(readPage(0), Page(50, 2, 3, true));
 
     // A damaged file that is also read-only is read but left as it is.
     WriteAll(m_ini, damaged);
@@ -360,9 +331,7 @@ TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
     // A read-only file is read but never written.
     WriteAll(m_ini, healthy);
     ASSERT_EQ(chmod(QFile::encodeName(m_ini).constData(), 0444), 0);
-    a = b = c = 0;
-    EXPECT_TRUE(readPage(a, b, c));
-    EXPECT_EQ(b, 2);
+    EXPECT_EQ(readPage(0), Page(1, 2, 3, true));
     EXPECT_FALSE(tryUpdates());
     EXPECT_EQ(ReadAll(m_ini), healthy);
     ASSERT_EQ(chmod(QFile::encodeName(m_ini).constData(), 0644), 0);
@@ -371,9 +340,7 @@ TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
     const QString moved = m_ini + ".saved";
     ASSERT_TRUE(QFile::rename(m_ini, moved));
     ASSERT_TRUE(QDir().mkdir(m_ini));
-    a = b = c = -7;
-    EXPECT_FALSE(readPage(a, b, c));
-    EXPECT_EQ(a, -7);
+    EXPECT_EQ(readPage(-7), Page(-7, -7, -7, false));
     EXPECT_FALSE(tryUpdates());
     EXPECT_TRUE(QFileInfo(m_ini).isDir());
     ASSERT_TRUE(QDir().rmdir(m_ini));
@@ -381,23 +348,16 @@ TEST_F(RegistryTest, DamagedOrLockedFilesLoseNothing) {
 
     if (geteuid() != 0) { // root reads whatever the permissions say
         ASSERT_EQ(chmod(QFile::encodeName(m_ini).constData(), 0), 0);
-        a = b = c = -7;
-        EXPECT_FALSE(readPage(a, b, c));
-        EXPECT_EQ(a, -7);
+        EXPECT_EQ(readPage(-7), Page(-7, -7, -7, false));
         EXPECT_FALSE(tryUpdates());
         ASSERT_EQ(chmod(QFile::encodeName(m_ini).constData(), 0644), 0);
         EXPECT_EQ(ReadAll(m_ini), healthy);
     }
 
     // Once the file is sound again, saving works again.
-    CRegistry registry;
-    registry.SetKey(kPage);
-    Members m{8, 9};
-    EXPECT_TRUE(RunPass(registry, m, Pass::Update));
+    EXPECT_TRUE(Set(kPage, L"m_iValue", 8));
     EXPECT_EQ(Load(kPage).m_iValue, 8);
-    a = b = c = 0;
-    EXPECT_TRUE(readPage(a, b, c));
-    EXPECT_EQ(c, 3);
+    EXPECT_EQ(readPage(0), Page(1, 2, 3, true));
 }
 
 TEST(RegistryStorage, DefaultIsTheUsersOwnIniFile) {

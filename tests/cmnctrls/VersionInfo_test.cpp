@@ -21,12 +21,10 @@ std::wstring wide(const std::string& path) {
 
 // Whether the object holds no value at all.
 bool empty(const CVersionInfo& info) {
-    for (const wchar_t* key :
-         {L"FileDescription", L"FileVersion", L"ProductName", L"FILEVERSION", L"CompanyName"}) {
-        if (!info.GetValue(key).IsEmpty())
-            return false;
-    }
-    return true;
+    const wchar_t* keys[] = {L"FileDescription", L"FileVersion", L"ProductName", L"FILEVERSION",
+                             L"CompanyName"};
+    return std::ranges::all_of(keys,
+                               [&](const wchar_t* key) { return info.GetValue(key).IsEmpty(); });
 }
 
 } // namespace

@@ -16,71 +16,69 @@
 
 namespace {
 
-struct LoadedComms {
-    explicit LoadedComms(const char* fixture)
-        : module(LoadLibraryW(zxtest::FixtureFileW("comms", fixture).c_str())) {
+// A fixture plug-in loaded as the application loads one, its records coming
+// back to a host window stand-in.
+class CommsFixtures : public ::testing::Test {
+protected:
+    void Load(const char* fixture) {
+        module = LoadLibraryW(zxtest::FixtureFileW("comms", fixture).c_str());
         api = g_pAPI;
         g_pAPI = nullptr;
+        info.hUIWnd = host.Handle();
+        ASSERT_NE(module, nullptr);
+        ASSERT_NE(api, nullptr);
     }
     template <class F> F Export(const char* name) {
         return reinterpret_cast<F>(GetProcAddress(module, name));
     }
-    HMODULE module;
-    CAPI* api;
-};
 
-TEST(CommsFixtures, FailedAndSilentStartsReturnFalseWithoutHanging) {
     zxtest::LogCapture log;
     zxtest::HostWindow host;
-    LoadedComms comms("fixture_comms_initfail.ctc");
-    ASSERT_NE(comms.module, nullptr);
-    ASSERT_NE(comms.api, nullptr);
-    auto silent = comms.Export<void (*)(bool)>("zx_fixture_comms_silent");
-    ASSERT_NE(silent, nullptr);
     WORKER_THREAD_INFO info{};
-    info.hUIWnd = host.Handle();
+    HMODULE module = nullptr;
+    CAPI* api = nullptr;
+};
+
+TEST_F(CommsFixtures, FailedAndSilentStartsReturnFalseWithoutHanging) {
+    ASSERT_NO_FATAL_FAILURE(Load("fixture_comms_initfail.ctc"));
+    auto silent = Export<void (*)(bool)>("zx_fixture_comms_silent");
+    ASSERT_NE(silent, nullptr);
 
     silent(false);
-    EXPECT_FALSE(comms.api->Open(&info));
+    EXPECT_FALSE(api->Open(&info));
     EXPECT_EQ(info.lFlags, WORKER_INIT_DONE);
     EXPECT_TRUE(log.Contains(" - UI:Worker Thread returned BAD CreationOK flag.\n"));
     // No exit record for a worker that failed; it ended by itself.
-    EXPECT_TRUE(comms.api->Stop());
+    EXPECT_TRUE(api->Stop());
     EXPECT_EQ(info.lExitRequest, 1);
-    EXPECT_EQ(comms.api->m_hThread, nullptr);
+    EXPECT_EQ(api->m_hThread, nullptr);
 
     // A worker whose thread ends without a verdict: the handshake notices.
     silent(true);
-    EXPECT_FALSE(comms.api->Open(&info));
+    EXPECT_FALSE(api->Open(&info));
     EXPECT_EQ(info.lFlags, 0);
     EXPECT_TRUE(log.Contains(" - ##### ERROR : worker thread ended without reporting\n"));
     EXPECT_EQ(log.Count("UI:Worker Thread returned BAD CreationOK flag.\n"), 2u);
-    EXPECT_TRUE(comms.api->Stop());
+    EXPECT_TRUE(api->Stop());
     silent(false);
 
-    comms.api->Release();
-    EXPECT_TRUE(FreeLibrary(comms.module));
+    api->Release();
+    EXPECT_TRUE(FreeLibrary(module));
 }
 
 // The one test of the 10 s limit.
-TEST(CommsFixtures, StopGivesUpOnAWorkerThatDoesNotEndAndKeepsItsModuleMapped) {
-    zxtest::LogCapture log;
-    zxtest::HostWindow host;
-    LoadedComms comms("fixture_comms_hang.ctc");
-    ASSERT_NE(comms.module, nullptr);
-    ASSERT_NE(comms.api, nullptr);
-    auto release = comms.Export<void (*)()>("zx_fixture_comms_release");
-    auto exitRecords = comms.Export<int (*)()>("zx_fixture_comms_exit_records_seen");
-    auto entryPoint = comms.Export<void* (*)()>("zx_fixture_comms_entry_point");
+TEST_F(CommsFixtures, StopGivesUpOnAWorkerThatDoesNotEndAndKeepsItsModuleMapped) {
+    ASSERT_NO_FATAL_FAILURE(Load("fixture_comms_hang.ctc"));
+    auto release = Export<void (*)()>("zx_fixture_comms_release");
+    auto exitRecords = Export<int (*)()>("zx_fixture_comms_exit_records_seen");
+    auto entryPoint = Export<void* (*)()>("zx_fixture_comms_entry_point");
     ASSERT_TRUE(release && exitRecords && entryPoint);
-    WORKER_THREAD_INFO info{};
-    info.hUIWnd = host.Handle();
 
-    ASSERT_TRUE(comms.api->Open(&info));
-    comms.api->HardwareReset(true);
-    EXPECT_TRUE(comms.api->Stop());
-    EXPECT_EQ(comms.api->m_hThread, nullptr);
-    EXPECT_EQ(comms.api->m_dwThreadId, 0u);
+    ASSERT_TRUE(api->Open(&info));
+    api->HardwareReset(true);
+    EXPECT_TRUE(api->Stop());
+    EXPECT_EQ(api->m_hThread, nullptr);
+    EXPECT_EQ(api->m_dwThreadId, 0u);
     EXPECT_TRUE(log.Contains("worker thread did not end within 10000 ms, terminating it\n"));
     // The exit record was sent and taken (and freed) by the worker.
     EXPECT_EQ(exitRecords(), 1);
@@ -92,9 +90,9 @@ TEST(CommsFixtures, StopGivesUpOnAWorkerThatDoesNotEndAndKeepsItsModuleMapped) {
         return std::find(points.begin(), points.end(), entry) != points.end();
     };
     EXPECT_TRUE(live());
-    comms.api->Release();
-    EXPECT_TRUE(FreeLibrary(comms.module));
-    ASSERT_EQ(comms.Export<void (*)()>("zx_fixture_comms_release"), release);
+    api->Release();
+    EXPECT_TRUE(FreeLibrary(module));
+    ASSERT_EQ(Export<void (*)()>("zx_fixture_comms_release"), release);
 
     // Let it end, and wait until it has.
     release();

@@ -128,11 +128,8 @@ TEST(GdbRemote, ConnectionLostMidBurstFailsEverythingInFlightAndTheNextStartReco
             sent.push_back(link.api->BurstReadMemory(link.page, kBase, buffer.data(), 4000,
                                                      API_FLAG_CALLBACK, nullptr));
         EXPECT_EQ(link.Read(kBase), GDBREMOTE_LINK_ERROR);
-        for (auto* record : sent) {
-            std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(link.host.WaitForCallback(record));
-            ASSERT_NE(back, nullptr);
-            EXPECT_EQ(back->dwData, GDBREMOTE_LINK_ERROR);
-        }
+        for (auto* record : sent)
+            EXPECT_EQ(link.Take(link.host.WaitForCallback(record)), GDBREMOTE_LINK_ERROR);
         EXPECT_EQ(link.Write(kBase, 1), GDBREMOTE_LINK_ERROR);
         EXPECT_EQ(link.RedLines(), 1u);
         EXPECT_EQ(link.RedLines(L"the link to 127.0.0.1:"), 1u);
@@ -152,11 +149,8 @@ TEST(GdbRemote, ConnectionLostMidBurstFailsEverythingInFlightAndTheNextStartReco
 // says where the link looked; a bad setting fails the same way, naming it.
 TEST(GdbRemote, StartFailsClearlyWithoutAServerOrWithABadSetting) {
     GdbLink link;
-    int port = 0;
-    { // a port that was free a moment ago, and nobody listens on it
-        Server probe(true, false);
-        port = int(probe.port);
-    }
+    // A port that was free a moment ago, and nobody listens on it.
+    const int port = int(Server(true, false).port);
     EXPECT_FALSE(link.Start("Port=" + std::to_string(port)));
     EXPECT_EQ(zxtest::Read(&link.info.lFlags), WORKER_INIT_DONE);
     EXPECT_EQ(link.RedLines(L"no GDB server answers at 127.0.0.1:" + std::to_wstring(port)), 1u);
@@ -177,15 +171,13 @@ TEST(GdbRemote, StartFailsClearlyWithoutAServerOrWithABadSetting) {
 TEST(GdbRemote, SavedSettingsInterruptRegistersAndNoI2C) {
     Server server(true, false);
     GdbLink link;
-    {
-        CRegistry registry;
-        registry.SetKey(L"Software\\Zarvex\\GdbRemote\\Generic");
-        registry.OpenUpdateKey();
-        CString port(std::to_wstring(server.port).c_str()), status(L"0x20000010");
-        registry.RegistryAccess(L"Port", port);
-        registry.RegistryAccess(L"InterruptStatus", status);
-        registry.CloseKey();
-    }
+    CRegistry registry;
+    registry.SetKey(L"Software\\Zarvex\\GdbRemote\\Generic");
+    registry.OpenUpdateKey();
+    CString port(std::to_wstring(server.port).c_str()), status(L"0x20000010");
+    registry.RegistryAccess(L"Port", port);
+    registry.RegistryAccess(L"InterruptStatus", status);
+    registry.CloseKey();
     ASSERT_TRUE(link.Start(""));
     link.Write(kBase + 0x10, 0x9);
     std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(
@@ -195,9 +187,7 @@ TEST(GdbRemote, SavedSettingsInterruptRegistersAndNoI2C) {
     EXPECT_EQ(back->dwData, 0x9u);
     // No mask register: re-enabling comes back at once with its bits.
     EXPECT_EQ(link.api->SetInterruptMask(0xFFFFFFFF, 0), nullptr);
-    back.reset(link.host.WaitForCallback(link.api->SetInterruptMask(0x8, 1)));
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back->dwData, 0x8u);
+    EXPECT_EQ(link.Take(link.host.WaitForCallback(link.api->SetInterruptMask(0x8, 1))), 0x8u);
 
     EXPECT_EQ(link.Take(link.api->ReadI2CSubAddress(link.app, 0x50, 1, 1, API_FLAG_WAIT, nullptr)),
               GDBREMOTE_NO_I2C);
@@ -206,9 +196,8 @@ TEST(GdbRemote, SavedSettingsInterruptRegistersAndNoI2C) {
     // The QEMU preset's own status register (outside this server's memory)
     // stands where the user saved nothing.
     ASSERT_TRUE(link.Start("Port=" + std::to_string(server.port), GDBREMOTE_PRESET_QEMU_VIRT));
-    back.reset(link.host.WaitForCallback(link.api->PollInterrupt()));
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back->dwData, GDBREMOTE_TARGET_ERROR(0x0E));
+    EXPECT_EQ(link.Take(link.host.WaitForCallback(link.api->PollInterrupt())),
+              GDBREMOTE_TARGET_ERROR(0x0E));
     EXPECT_EQ(link.RedLines(L"read at 0x09000040 failed"), 1u);
 }
 

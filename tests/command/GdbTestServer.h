@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
@@ -86,13 +87,15 @@ private:
     }
 
     void Send(int fd, const std::string& s) { send(fd, s.data(), s.size(), MSG_NOSIGNAL); }
+    static unsigned Sum(const std::string& data) {
+        return std::accumulate(data.begin(), data.end(), 0u,
+                               [](unsigned sum, char c) { return sum + uint8_t(c); }) &
+               0xFF;
+    }
     static std::string Hex(const uint8_t* b, size_t n) {
-        std::string s;
-        char d[3];
-        for (size_t i = 0; i < n; ++i) {
-            std::snprintf(d, 3, "%02x", b[i]);
-            s += d;
-        }
+        std::string s(2 * n, '\0');
+        for (size_t i = 0; i < n; ++i) // each ends in the zero the string already holds
+            std::snprintf(&s[2 * i], 3, "%02x", b[i]);
         return s;
     }
     std::string Frame(std::string data, bool damage) {
@@ -110,11 +113,8 @@ private:
             }
             data = rle;
         }
-        unsigned sum = damage ? 1 : 0;
-        for (const char c : data)
-            sum += uint8_t(c);
         char tail[4];
-        std::snprintf(tail, 4, "#%02x", sum & 0xFF);
+        std::snprintf(tail, 4, "#%02x", (Sum(data) + (damage ? 1 : 0)) & 0xFF);
         return (m_faults.garbage ? "\r\n\x01junk" : "") + ("$" + data + tail);
     }
 
@@ -153,10 +153,7 @@ private:
                 largestFrame = std::max(largestFrame, frame.size());
                 if (silent || frame.size() > m_packetSize)
                     continue; // as QEMU drops what overruns its buffer
-                unsigned sum = 0;
-                for (const char c : data)
-                    sum += uint8_t(c);
-                if (std::strtoul(frame.substr(hash + 1).c_str(), nullptr, 16) != (sum & 0xFF)) {
+                if (std::strtoul(frame.substr(hash + 1).c_str(), nullptr, 16) != Sum(data)) {
                     if (!noAck)
                         Send(fd, "-");
                     continue;
@@ -188,8 +185,11 @@ private:
     std::string Answer(const std::string& d, bool& noAck, int fd) {
         unsigned long address = 0, length = 0;
         const char* colon = std::strchr(d.c_str(), ':');
-        if (d == "qSupported")
-            return "PacketSize=" + Hex1(m_packetSize) + (m_offerNoAck ? ";QStartNoAckMode+" : "");
+        if (d == "qSupported") {
+            char size[20];
+            std::snprintf(size, sizeof size, "%zx", m_packetSize);
+            return std::string("PacketSize=") + size + (m_offerNoAck ? ";QStartNoAckMode+" : "");
+        }
         if (d == "QStartNoAckMode" && m_offerNoAck) {
             noAck = true;
             return "OK";
@@ -230,11 +230,6 @@ private:
             return "E16";
         std::memcpy(at, bytes.data(), length);
         return "OK";
-    }
-    static std::string Hex1(size_t v) {
-        char s[20];
-        std::snprintf(s, 20, "%zx", v);
-        return s;
     }
 
     int m_listen = -1;

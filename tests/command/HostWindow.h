@@ -25,6 +25,7 @@ struct PrintLine {
     DWORD colour;
     std::wstring text;
     std::wstring text2;
+    bool operator==(const PrintLine&) const = default;
 };
 
 class HostWindow {
@@ -59,17 +60,12 @@ public:
     }
 
     // The call-back record that came back for `sent`, taken out of the list
-    // (the caller frees it), or null.
-    UWM_API_COMMAND_MESSAGE* Take(UWM_API_COMMAND_MESSAGE* sent) {
-        const auto it = std::ranges::find(callbacks, sent);
-        if (it == callbacks.end())
-            return nullptr;
-        callbacks.erase(it);
-        return sent;
-    }
+    // (the caller frees it), or null if it never came.
     UWM_API_COMMAND_MESSAGE* WaitForCallback(UWM_API_COMMAND_MESSAGE* sent) {
-        WaitFor([&] { return std::ranges::find(callbacks, sent) != callbacks.end(); });
-        return Take(sent);
+        if (!WaitFor([&] { return std::ranges::find(callbacks, sent) != callbacks.end(); }))
+            return nullptr;
+        std::erase(callbacks, sent);
+        return sent;
     }
 
     // Records still queued for this window are freed unread, as the host

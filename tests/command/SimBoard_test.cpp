@@ -39,7 +39,6 @@ TEST_F(SimBoardLink, WaitingRequestsAndMaskedAccess) {
     EXPECT_EQ(Read(0x2000), 0x12CDEF78u);
     EXPECT_EQ(Read(0x2000, 0x0000FF00), 0x0000EF00u);
 
-    // Register banks.
     Write(SIMBOARD_BANK_BASE + 3 * SIMBOARD_BANK_STRIDE + 0xFFC, 0x5A5A5A5A);
     EXPECT_EQ(Read(SIMBOARD_BANK_BASE + 3 * SIMBOARD_BANK_STRIDE + 0xFFC), 0x5A5A5A5Au);
     EXPECT_EQ(Read(SIMBOARD_BANK_BASE + 2 * SIMBOARD_BANK_STRIDE + 0xFFC), 0u);
@@ -49,27 +48,22 @@ TEST_F(SimBoardLink, WaitingRequestsAndMaskedAccess) {
 }
 
 TEST_F(SimBoardLink, BurstsOfOneAndOfSixtyFiveThousandWords) {
-    ULONG one = 0x01020304;
-    ULONG oneBack = 0;
-    std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(
-        api->BurstWriteMemory(app, 0x40, &one, 1, API_FLAG_WAIT, nullptr));
-    ASSERT_NE(msg, nullptr);
-    EXPECT_EQ(msg->dwData, 0u);
-    msg.reset(api->BurstReadMemory(app, 0x40, &oneBack, 1, API_FLAG_WAIT, nullptr));
-    ASSERT_NE(msg, nullptr);
+    ULONG one = 0x01020304, oneBack = 0;
+    EXPECT_EQ(Burst(true, 0x40, &one, 1), 0u);
+    EXPECT_EQ(Burst(false, 0x40, &oneBack, 1), 0u);
     EXPECT_EQ(oneBack, one);
     EXPECT_EQ(Read(0x40), one);
 
     std::vector<ULONG> out(65536), in(65536, 0);
     std::iota(out.begin(), out.end(), 0x10000000u);
-    msg.reset(api->BurstWriteMemory(app, 0x100000, out.data(), 65536, API_FLAG_WAIT, nullptr));
+    std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(
+        api->BurstWriteMemory(app, 0x100000, out.data(), 65536, API_FLAG_WAIT, nullptr));
     ASSERT_NE(msg, nullptr);
     EXPECT_EQ(msg->dwCount, 65536u);
     EXPECT_EQ(msg->pdwBuffer, out.data());
     // The read comes back as a call-back this time.
-    UWM_API_COMMAND_MESSAGE* sent =
-        api->BurstReadMemory(page, 0x100000, in.data(), 65536, API_FLAG_CALLBACK, nullptr);
-    msg.reset(host.WaitForCallback(sent));
+    msg.reset(host.WaitForCallback(
+        api->BurstReadMemory(page, 0x100000, in.data(), 65536, API_FLAG_CALLBACK, nullptr)));
     ASSERT_NE(msg, nullptr);
     EXPECT_EQ(msg->uCommand, API_CMD_BURST_READ);
     EXPECT_EQ(in, out);
@@ -83,26 +77,18 @@ TEST_F(SimBoardLink, BadRequestsCompleteWithTheErrorValueAndARedLine) {
     EXPECT_EQ(Write(0xFFFFFFFC, 1), SIMBOARD_BUS_ERROR);
 
     ULONG words[4] = {1, 2, 3, 4};
-    auto burst = [&](ULONG address, ULONG* buffer, ULONG count, bool write) {
-        std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(
-            write ? api->BurstWriteMemory(app, address, buffer, count, API_FLAG_WAIT, nullptr)
-                  : api->BurstReadMemory(app, address, buffer, count, API_FLAG_WAIT, nullptr));
-        return msg ? msg->dwData : 0u;
-    };
-    EXPECT_EQ(burst(0x0, words, 0, true), SIMBOARD_BUS_ERROR);             // zero length
-    EXPECT_EQ(burst(0x0, nullptr, 4, false), SIMBOARD_BUS_ERROR);          // no buffer
-    EXPECT_EQ(burst((16u << 20) - 8, words, 4, true), SIMBOARD_BUS_ERROR); // runs off RAM
-    EXPECT_EQ(burst(0x0, words, 0xFFFFFFFFu, false), SIMBOARD_BUS_ERROR);  // oversized
-    EXPECT_EQ(burst(SIMBOARD_BANK_BASE + 0xFF8, words, 4, true), SIMBOARD_BUS_ERROR);
+    EXPECT_EQ(Burst(true, 0x0, words, 0), SIMBOARD_BUS_ERROR);             // zero length
+    EXPECT_EQ(Burst(false, 0x0, nullptr, 4), SIMBOARD_BUS_ERROR);          // no buffer
+    EXPECT_EQ(Burst(true, (16u << 20) - 8, words, 4), SIMBOARD_BUS_ERROR); // runs off RAM
+    EXPECT_EQ(Burst(false, 0x0, words, 0xFFFFFFFFu), SIMBOARD_BUS_ERROR);  // oversized
+    EXPECT_EQ(Burst(true, SIMBOARD_BANK_BASE + 0xFF8, words, 4), SIMBOARD_BUS_ERROR);
     EXPECT_EQ(words[0], 1u);              // a failed burst read leaves the buffer alone
     EXPECT_EQ(Read((16u << 20) - 8), 0u); // nor did the failed write store anything
 
     // An asynchronous request to a bad address still comes back.
-    UWM_API_COMMAND_MESSAGE* sent =
-        api->ReadMemory(page, 0x7FFFFFF0, kAll, API_FLAG_CALLBACK, nullptr);
-    std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(host.WaitForCallback(sent));
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back->dwData, SIMBOARD_BUS_ERROR);
+    EXPECT_EQ(Take(host.WaitForCallback(
+                  api->ReadMemory(page, 0x7FFFFFF0, kAll, API_FLAG_CALLBACK, nullptr))),
+              SIMBOARD_BUS_ERROR);
 
     // Every failure printed a red line (they are posted before the call-back).
     EXPECT_TRUE(RedLines(L"read failed at 0x30000000") > 0);
@@ -114,9 +100,7 @@ TEST_F(SimBoardLink, BadRequestsCompleteWithTheErrorValueAndARedLine) {
 
 TEST_F(SimBoardLink, I2CWriteAndReadBack) {
     auto i2cRead = [&](unsigned char device, unsigned char sub, unsigned int count) {
-        std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(
-            api->ReadI2CSubAddress(app, device, sub, count, API_FLAG_WAIT, nullptr));
-        return msg ? msg->dwData : 0u;
+        return Take(api->ReadI2CSubAddress(app, device, sub, count, API_FLAG_WAIT, nullptr));
     };
     std::unique_ptr<UWM_API_COMMAND_MESSAGE> msg(api->WriteI2CSubAddress(
         app, SIMBOARD_I2C_EEPROM, 0x10, 0x44332211, 4, API_FLAG_WAIT, nullptr));
@@ -128,21 +112,17 @@ TEST_F(SimBoardLink, I2CWriteAndReadBack) {
 
     // Without a sub-address the first byte moves the pointer; the read then
     // continues where the pointer stands.
-    msg.reset(api->WriteI2CAddress(app, SIMBOARD_I2C_EEPROM, 0xBBAA20, 3, API_FLAG_WAIT, nullptr));
-    ASSERT_NE(msg, nullptr);
+    Take(api->WriteI2CAddress(app, SIMBOARD_I2C_EEPROM, 0xBBAA20, 3, API_FLAG_WAIT, nullptr));
     EXPECT_EQ(i2cRead(SIMBOARD_I2C_EEPROM, 0x20, 1), 0xAAu);
-    msg.reset(api->ReadI2CAddress(app, SIMBOARD_I2C_EEPROM, 1, API_FLAG_WAIT, nullptr));
-    ASSERT_NE(msg, nullptr);
-    EXPECT_EQ(msg->dwData, 0xBBu);
+    EXPECT_EQ(Take(api->ReadI2CAddress(app, SIMBOARD_I2C_EEPROM, 1, API_FLAG_WAIT, nullptr)),
+              0xBBu);
 
     // The register file wraps at 16 bytes; an asynchronous read comes back.
-    msg.reset(api->WriteI2CSubAddress(app, SIMBOARD_I2C_REGFILE, 0x0E, 0x04030201, 4, API_FLAG_WAIT,
-                                      nullptr));
-    UWM_API_COMMAND_MESSAGE* sent =
-        api->ReadI2CSubAddress(page, SIMBOARD_I2C_REGFILE, 0x00, 2, API_FLAG_CALLBACK, nullptr);
-    msg.reset(host.WaitForCallback(sent));
-    ASSERT_NE(msg, nullptr);
-    EXPECT_EQ(msg->dwData, 0x0403u);
+    Take(api->WriteI2CSubAddress(app, SIMBOARD_I2C_REGFILE, 0x0E, 0x04030201, 4, API_FLAG_WAIT,
+                                 nullptr));
+    EXPECT_EQ(Take(host.WaitForCallback(api->ReadI2CSubAddress(page, SIMBOARD_I2C_REGFILE, 0x00, 2,
+                                                               API_FLAG_CALLBACK, nullptr))),
+              0x0403u);
     EXPECT_EQ(i2cRead(SIMBOARD_I2C_REGFILE, 0x0E, 2), 0x0201u);
 
     // A missing device and bad lengths fail like a bad address.
@@ -161,8 +141,7 @@ TEST_F(SimBoardLink, InterruptControllerPollAndMask) {
 
     Write(SIMBOARD_INTC_RAISE(3), 0x5);
     Write(SIMBOARD_INTC_RAISE(0), 0x80000000u);
-    UWM_API_COMMAND_MESSAGE* poll = api->PollInterrupt();
-    std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(host.WaitForCallback(poll));
+    std::unique_ptr<UWM_API_COMMAND_MESSAGE> back(host.WaitForCallback(api->PollInterrupt()));
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->eCallBackType, API_CALLBACK_APPLICATION);
     EXPECT_EQ(back->pCallBackTarget, static_cast<void*>(g_pApplication));
@@ -180,8 +159,7 @@ TEST_F(SimBoardLink, InterruptControllerPollAndMask) {
     Write(SIMBOARD_INTC_ENABLE, 0, 0x8);
     EXPECT_EQ(Read(SIMBOARD_INTC_STATUS), 0u);
     EXPECT_EQ(Read(SIMBOARD_INTC_RAW), 0x8u);
-    UWM_API_COMMAND_MESSAGE* mask = api->SetInterruptMask(0x8, 1);
-    back.reset(host.WaitForCallback(mask));
+    back.reset(host.WaitForCallback(api->SetInterruptMask(0x8, 1)));
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->eCallBackType, API_CALLBACK_APPLICATION);
     EXPECT_EQ(back->dwData, 0x8u);

@@ -10,12 +10,12 @@
 #include "platform/TreeCtrl.h"
 #include "platform/rc/zxres.h"
 
-#include <QLineEdit>
 #include <QSlider>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -26,6 +26,7 @@ struct Heard {
     UINT code; // the notification code, or the scroll code
     int value; // NMUPDOWN::iDelta, the scroll position, NMLISTVIEW::uNewState...
     LPARAM extra = 0;
+    bool operator==(const Heard&) const = default;
 };
 
 class CParent : public CWnd {
@@ -122,11 +123,8 @@ TEST_F(CommonControls, UpDownStepsWithinItsRangeAndWritesItsBuddy) {
     QWidget* arrows = spin.GetWidget();
     ClickAt(arrows, QPoint(8, 3));
     ASSERT_EQ(parent.heard.size(), 3u);
-    EXPECT_EQ(parent.heard[0].code, UDN_DELTAPOS);
-    EXPECT_EQ(parent.heard[0].value, 1);
-    EXPECT_EQ(parent.heard[1].message, WM_VSCROLL);
-    EXPECT_EQ(parent.heard[1].code, static_cast<UINT>(SB_THUMBPOSITION));
-    EXPECT_EQ(parent.heard[1].value, 10);
+    EXPECT_EQ(parent.heard[0], (Heard{WM_NOTIFY, UDN_DELTAPOS, 1}));
+    EXPECT_EQ(parent.heard[1], (Heard{WM_VSCROLL, SB_THUMBPOSITION, 10}));
     EXPECT_EQ(parent.heard[2].code, static_cast<UINT>(SB_ENDSCROLL));
     EXPECT_EQ(TextOf(edit), L"10");
     ClickAt(arrows, QPoint(8, 3)); // no UDS_WRAP: it stays at the maximum
@@ -245,19 +243,15 @@ TEST_F(CommonControls, ListViewKeepsItemsColumnsAndSelection) {
     EXPECT_TRUE(list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED));
     EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 2);
     EXPECT_EQ(list.GetSelectedCount(), 1u);
-    ASSERT_EQ(parent.heard.size(), 3u);
-    EXPECT_EQ(parent.heard[0].code, LVN_ITEMCHANGED);
-    EXPECT_EQ(parent.heard[0].extra, 1);
-    EXPECT_EQ(parent.heard[0].value, static_cast<int>(LVIS_SELECTED));
-    EXPECT_EQ(parent.heard[1].extra, 1); // deselected
-    EXPECT_EQ(parent.heard[1].value, 0);
-    EXPECT_EQ(parent.heard[2].extra, 2);
+    const int selected = LVIS_SELECTED;
+    EXPECT_EQ(parent.heard, (std::vector<Heard>{{WM_NOTIFY, LVN_ITEMCHANGED, selected, 1},
+                                                {WM_NOTIFY, LVN_ITEMCHANGED, 0, 1}, // deselected
+                                                {WM_NOTIFY, LVN_ITEMCHANGED, selected, 2}}));
     EXPECT_TRUE(view->topLevelItem(2)->isSelected());
 
     // The user's click selects and notifies the same way.
     parent.heard.clear();
-    const QRect row = view->visualItemRect(view->topLevelItem(0));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row.center());
+    ClickAt(view->viewport(), view->visualItemRect(view->topLevelItem(0)).center());
     EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 0);
     EXPECT_EQ(list.GetItemState(0, LVIS_SELECTED | LVIS_FOCUSED), LVIS_SELECTED | LVIS_FOCUSED);
     ASSERT_FALSE(parent.heard.empty());
@@ -301,9 +295,8 @@ TEST_F(CommonControls, TreeViewInsertsWalksSelectsAndDeletes) {
     // TVM_SELECTITEM: TVN_SELCHANGEDW names the new item, and its parents open.
     EXPECT_TRUE(tree.SelectItem(evb));
     EXPECT_EQ(tree.GetSelectedItem(), evb);
-    ASSERT_EQ(parent.heard.size(), 1u);
-    EXPECT_EQ(parent.heard[0].code, TVN_SELCHANGEDW);
-    EXPECT_EQ(parent.heard[0].extra, reinterpret_cast<LPARAM>(evb));
+    EXPECT_EQ(parent.heard,
+              (std::vector<Heard>{{WM_NOTIFY, TVN_SELCHANGEDW, 0, reinterpret_cast<LPARAM>(evb)}}));
     EXPECT_TRUE(widget->topLevelItem(0)->isExpanded());
     EXPECT_TRUE(tree.Expand(boards, TVE_COLLAPSE));
     EXPECT_FALSE(widget->topLevelItem(0)->isExpanded());
@@ -312,8 +305,7 @@ TEST_F(CommonControls, TreeViewInsertsWalksSelectsAndDeletes) {
 
     // The user's click selects as well.
     parent.heard.clear();
-    const QRect row = widget->visualItemRect(widget->topLevelItem(1));
-    QTest::mouseClick(widget->viewport(), Qt::LeftButton, {}, row.center());
+    ClickAt(widget->viewport(), widget->visualItemRect(widget->topLevelItem(1)).center());
     EXPECT_EQ(tree.GetSelectedItem(), links);
     ASSERT_FALSE(parent.heard.empty());
     EXPECT_EQ(parent.heard.back().code, TVN_SELCHANGEDW);
@@ -327,10 +319,7 @@ TEST_F(CommonControls, TreeViewInsertsWalksSelectsAndDeletes) {
     EXPECT_EQ(tree.GetItemText(evb), CString(L""));
     EXPECT_FALSE(tree.DeleteItem(evb));
     EXPECT_FALSE(tree.SelectItem(middle));
-    int deletions = 0;
-    for (const Heard& h : parent.heard)
-        deletions += h.code == TVN_DELETEITEMW ? 1 : 0;
-    EXPECT_EQ(deletions, 4);
+    EXPECT_EQ(std::ranges::count(parent.heard, TVN_DELETEITEMW, &Heard::code), 4);
     EXPECT_EQ(tree.GetRootItem(), links);
     EXPECT_TRUE(tree.DeleteAllItems());
     EXPECT_EQ(tree.GetRootItem(), nullptr);

@@ -69,10 +69,9 @@ TEST_F(ListBoxes, MessagesAnswerAsWindowsDocumentsThem) {
     EXPECT_EQ(list.SetCurSel(4), LB_ERR);
 
     wchar_t text[32] = {};
-    EXPECT_EQ(SendMessageW(list.GetSafeHwnd(), LB_GETTEXT, 2, reinterpret_cast<LPARAM>(text)), 12);
+    EXPECT_EQ(send(list, LB_GETTEXT, 2, text), 12);
     EXPECT_STREQ(text, L"Pelmarin EVB");
-    EXPECT_EQ(SendMessageW(list.GetSafeHwnd(), LB_GETTEXT, 4, reinterpret_cast<LPARAM>(text)),
-              LB_ERR);
+    EXPECT_EQ(send(list, LB_GETTEXT, 4, text), LB_ERR);
     EXPECT_EQ(list.GetTextLen(0), 7);
     EXPECT_EQ(list.GetTextLen(-1), LB_ERR);
 

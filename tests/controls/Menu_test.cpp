@@ -34,9 +34,8 @@ TEST(Menu, LoadsTheResourceAndTracksItsPopUpReturningTheChosenCommand) {
     EXPECT_EQ(popup->GetMenuItemID(2), 32774u);
     EXPECT_TRUE(popup->GetMenuState(1, MF_BYPOSITION) & MF_SEPARATOR);
     EXPECT_TRUE(popup->GetMenuState(32774, MF_BYCOMMAND) & MF_GRAYED);
-    CString item;
-    popup->GetMenuStringW(32774, item, MF_BYCOMMAND);
-    EXPECT_EQ(item, L"Copy");
+    popup->GetMenuStringW(32774, title, MF_BYCOMMAND);
+    EXPECT_EQ(title, L"Copy");
 
     std::vector<POINT> shownAt;
     HookGuard guard([&](HMENU shown, POINT at, UINT flags) -> UINT {

@@ -40,38 +40,30 @@ TEST_F(ProgressFixture, RangePositionAndStepFollowTheMessages) {
     EXPECT_EQ(send(PBM_DELTAPOS, static_cast<WPARAM>(-4)), 20);
     EXPECT_EQ(send(PBM_GETPOS), 16);
 
+    // One step of `by` from `from`: the step answers the previous position.
+    const auto stepFrom = [&](int from, int by) {
+        send(PBM_SETPOS, static_cast<WPARAM>(from));
+        send(PBM_SETSTEP, static_cast<WPARAM>(by));
+        EXPECT_EQ(send(PBM_STEPIT), from);
+        return send(PBM_GETPOS);
+    };
     EXPECT_EQ(send(PBM_SETSTEP, 3), 10); // Windows' default step is 10
-    EXPECT_EQ(send(PBM_STEPIT), 16);
-    EXPECT_EQ(send(PBM_GETPOS), 19);
+    EXPECT_EQ(stepFrom(16, 3), 19);
     // Passing the upper bound starts over from the lower one.
-    EXPECT_EQ(send(PBM_STEPIT), 19);
-    EXPECT_EQ(send(PBM_GETPOS), 12);
+    EXPECT_EQ(stepFrom(19, 3), 12);
     EXPECT_EQ(bar->value(), 12);
-    send(PBM_SETSTEP, static_cast<WPARAM>(-5));
-    send(PBM_STEPIT);
-    EXPECT_EQ(send(PBM_GETPOS), 17); // and below the lower one from the upper
+    EXPECT_EQ(stepFrom(12, -5), 17); // and below the lower one from the upper
 
     // A range whose minimum is above its maximum runs downwards: the minimum
     // stays the beginning that a step past the maximum starts over from.
     send(PBM_SETRANGE32, 20, 10);
     EXPECT_EQ(send(PBM_GETRANGE, TRUE, 0), 20);
     EXPECT_EQ(send(PBM_GETRANGE, FALSE, 0), 10);
-    send(PBM_SETPOS, 12);
-    EXPECT_EQ(send(PBM_STEPIT), 12);
-    EXPECT_EQ(send(PBM_GETPOS), 17); // 12 - 5 passes 10 by 3: 20 - 3
-    send(PBM_SETSTEP, static_cast<WPARAM>(-7));
-    send(PBM_STEPIT);
-    EXPECT_EQ(send(PBM_GETPOS), 10); // lands on the end: no wrap
-    send(PBM_STEPIT);
-    EXPECT_EQ(send(PBM_GETPOS), 13); // 10 - 7 passes the end by 7: 20 - 7
-    send(PBM_SETSTEP, static_cast<WPARAM>(-10));
-    send(PBM_SETPOS, 10);
-    send(PBM_STEPIT);
-    EXPECT_EQ(send(PBM_GETPOS), 20); // a whole span past the end: the beginning
-    send(PBM_SETSTEP, 4);
-    send(PBM_SETPOS, 18);
-    send(PBM_STEPIT);
-    EXPECT_EQ(send(PBM_GETPOS), 12); // upwards past the beginning: from the end
+    EXPECT_EQ(stepFrom(12, -5), 17);  // 12 - 5 passes 10 by 3: 20 - 3
+    EXPECT_EQ(stepFrom(17, -7), 10);  // lands on the end: no wrap
+    EXPECT_EQ(stepFrom(10, -7), 13);  // 10 - 7 passes the end by 7: 20 - 7
+    EXPECT_EQ(stepFrom(10, -10), 20); // a whole span past the end: the beginning
+    EXPECT_EQ(stepFrom(18, 4), 12);   // upwards past the beginning: from the end
     EXPECT_EQ(bar->value(), 12);
 }
 

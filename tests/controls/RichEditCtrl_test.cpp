@@ -69,20 +69,18 @@ TEST_F(RichFixture, LineOperationsAgreeWithEachOther) {
     EXPECT_EQ(text(), L"first\r\nsecond line\r\n\r\nfourth");
     EXPECT_EQ(send(WM_GETTEXTLENGTH), 28);
     ASSERT_EQ(send(EM_GETLINECOUNT), 4);
+    // Lines that end a paragraph end in '\r'; an empty line is just that.
     const int starts[] = {0, 6, 18, 19};
+    const wchar_t* texts[] = {L"first\r", L"second line\r", L"\r", L"fourth"};
     for (int n = 0; n < 4; ++n) {
         EXPECT_EQ(send(EM_LINEINDEX, static_cast<WPARAM>(n)), starts[n]) << n;
         EXPECT_EQ(send(EM_LINEFROMCHAR, static_cast<WPARAM>(starts[n])), n) << n;
         EXPECT_EQ(send(EM_EXLINEFROMCHAR, 0, starts[n] + 0), n) << n;
+        EXPECT_EQ(line(n), texts[n]) << n;
     }
     EXPECT_EQ(send(EM_LINEFROMCHAR, 17), 1); // the paragraph end belongs to its line
     EXPECT_EQ(send(EM_LINEINDEX, 4), -1);
     EXPECT_EQ(send(EM_LINEFROMCHAR, 999), 3);
-    // Lines that end a paragraph end in '\r'; an empty line is just that.
-    EXPECT_EQ(line(0), L"first\r");
-    EXPECT_EQ(line(1), L"second line\r");
-    EXPECT_EQ(line(2), L"\r");
-    EXPECT_EQ(line(3), L"fourth");
     EXPECT_EQ(line(1, 6), L"second"); // the size in the buffer's first element limits the copy
     EXPECT_EQ(line(9), L"");
     EXPECT_EQ(send(EM_LINELENGTH, 7), 11);

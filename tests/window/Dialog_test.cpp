@@ -80,7 +80,7 @@ protected:
 
 // Every control of the template is a child window of the kind, id, place,
 // styles and text the template gives it.
-TEST(Dialog, BuildsTemplateControlsAsWindows) {
+TEST(Dialog, BuildsTemplateControlsAsWindowsAndEndsModelessByHiding) {
     const zx::DialogTemplate tpl = ReadTemplate(IDD_WIN_MODAL);
     ASSERT_EQ(tpl.items.size(), 10u);
     CTestDialog dlg;
@@ -92,9 +92,9 @@ TEST(Dialog, BuildsTemplateControlsAsWindows) {
     wchar_t cls[64];
     ASSERT_GT(GetClassNameW(hwnd, cls, 64), 0);
     EXPECT_STREQ(cls, L"#32770");
-    CString caption;
-    dlg.GetWindowTextW(caption);
-    EXPECT_EQ(caption, L"Window test");
+    CString text;
+    dlg.GetWindowTextW(text);
+    EXPECT_EQ(text, L"Window test");
     // No WS_VISIBLE in the template: created hidden.
     EXPECT_FALSE(dlg.IsWindowVisible());
 
@@ -121,7 +121,6 @@ TEST(Dialog, BuildsTemplateControlsAsWindows) {
     const QRect size = zx::DialogBuilder::toPixels(units, 0, 0, 220, 130);
     EXPECT_EQ(client.Size(), CSize(size.width(), size.height()));
 
-    CString text;
     dlg.GetDlgItemTextW(IDOK, text);
     EXPECT_EQ(text, L"OK");
     dlg.GetDlgItemTextW(IDC_WIN_TEXT, text);
@@ -138,8 +137,13 @@ TEST(Dialog, BuildsTemplateControlsAsWindows) {
     EXPECT_EQ(dlg.GetDlgItem(IDC_WIN_COMBO), &dlg.m_cCombo);
 
     dlg.ShowWindow(SW_SHOW);
-    const std::string png = zxtest::RenderPng(hwnd, "window_dialog");
-    EXPECT_FALSE(png.empty());
+    EXPECT_FALSE(zxtest::RenderPng(hwnd, "window_dialog").empty());
+
+    // Ending a modeless dialog only hides it.
+    ASSERT_TRUE(dlg.IsWindowVisible());
+    dlg.EndDialog(IDOK);
+    EXPECT_FALSE(dlg.IsWindowVisible());
+    EXPECT_TRUE(IsWindow(hwnd));
 }
 
 TEST(Dialog, ModalEndsThroughOkAndCancel) {
@@ -171,8 +175,7 @@ TEST(Dialog, ModalEndsThroughOkAndCancel) {
     }
     {
         CTestDialog dlg;
-        HWND seen = nullptr;
-        HWND parent = nullptr;
+        HWND seen = nullptr, parent = nullptr;
         QTimer::singleShot(0, [&] {
             seen = dlg.GetSafeHwnd();
             parent = ::GetParent(seen);
@@ -229,19 +232,11 @@ TEST(Dialog, ModalEndsThroughOkAndCancel) {
     zx::SetMainWnd(nullptr);
 }
 
-TEST(Dialog, ModelessEndDialogHidesAndChildTemplatesEmbed) {
+TEST(Dialog, ChildTemplatesEmbedInTheMainWindow) {
     CWnd main;
     ASSERT_TRUE(main.CreateEx(0, L"Main", L"Main", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200),
                               nullptr, 0));
     zx::SetMainWnd(&main);
-    CTestDialog dlg;
-    ASSERT_TRUE(dlg.Create(IDD_WIN_MODAL));
-    dlg.ShowWindow(SW_SHOW);
-    ASSERT_TRUE(dlg.IsWindowVisible());
-    dlg.EndDialog(IDOK);
-    EXPECT_FALSE(dlg.IsWindowVisible());
-    EXPECT_TRUE(IsWindow(dlg.GetSafeHwnd()));
-
     // A plain DLGTEMPLATE with WS_CHILD | WS_VISIBLE, without a parent: a
     // visible child of the main window at its template place.
     CDialog child(IDD_WIN_CHILD);

@@ -1,9 +1,9 @@
 #include "platform/Wnd.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
-#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -84,15 +84,8 @@ END_MESSAGE_MAP()
 // Runs the Qt event loop until `done` holds; the bound ends the wait if
 // nothing comes, so that a fault fails instead of hanging.
 void RunLoopUntil(const std::function<bool()>& done) {
-    QEventLoop loop;
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(1);
-    loop.exec();
+    for (QDeadlineTimer limit(5000); !done() && !limit.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
 }
 
 class CFilterWnd : public CWnd {
@@ -162,15 +155,13 @@ TEST(MessageMap, DestroyAndPreTranslate) {
     // So is a message posted to the inner window and drained by the Qt event
     // loop; taken there, it never reaches the inner window's map.
     ASSERT_TRUE(inner->PostMessageW(g_uPing));
-    for (int i = 0; i < 100 && outer.m_seen.size() < 2; ++i)
-        QCoreApplication::processEvents();
+    RunLoopUntil([&] { return outer.m_seen.size() >= 2; });
     ASSERT_EQ(outer.m_seen.size(), 2u);
     EXPECT_EQ(outer.m_seen[1].message, g_uPing);
     EXPECT_TRUE(inner->m_calls.empty());
     outer.m_take = false;
     ASSERT_TRUE(inner->PostMessageW(g_uPing));
-    for (int i = 0; i < 100 && inner->m_calls.empty(); ++i)
-        QCoreApplication::processEvents();
+    RunLoopUntil([&] { return !inner->m_calls.empty(); });
     EXPECT_EQ(inner->m_calls, (std::vector<UINT>{100}));
 
     HWND hInner = inner->GetSafeHwnd();

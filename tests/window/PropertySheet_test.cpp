@@ -101,7 +101,6 @@ TEST(PropertySheet, TabsSwitchPagesWithActivationAndNotifications) {
     EXPECT_EQ(alpha.GetStyle() & (WS_CHILD | WS_CAPTION), static_cast<DWORD>(WS_CHILD));
     zxtest::RenderPng(host.GetSafeHwnd(), "window_sheet_alpha");
 
-    // The user picks the second tab.
     ClickTab(tabs, 1);
     EXPECT_EQ(alpha.m_nKillActive, 1);
     EXPECT_EQ(beta.m_nSetActive, 1);
