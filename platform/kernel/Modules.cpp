@@ -71,6 +71,27 @@ std::string ExecutablePath() {
     }
 }
 
+// The dynamic loader orders its opens and closes with a lock of its own,
+// which the thread sanitizer cannot see: a module freed by one thread's
+// close after another thread read its link map would look like a race. Our
+// calls into the loader take this lock as well, so that their order shows;
+// the loader holds its lock for the whole of each call anyway, so this adds
+// no wait between them that it does not already impose.
+std::recursive_mutex& LoaderLock() {
+    static auto* lock = new std::recursive_mutex; // outlives static destructors
+    return *lock;
+}
+
+void* OpenModule(const char* path, int flags) {
+    std::lock_guard lock(LoaderLock());
+    return ::dlopen(path, flags);
+}
+
+void CloseModule(void* handle) {
+    std::lock_guard lock(LoaderLock());
+    ::dlclose(handle);
+}
+
 link_map* MapOf(void* handle) {
     link_map* map = nullptr;
     if (!handle || ::dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0)
@@ -79,7 +100,7 @@ link_map* MapOf(void* handle) {
 }
 
 link_map* MainMap() {
-    static link_map* const map = MapOf(::dlopen(nullptr, RTLD_LAZY));
+    static link_map* const map = MapOf(OpenModule(nullptr, RTLD_LAZY));
     return map;
 }
 
@@ -144,7 +165,7 @@ public:
         if (!record)
             return;
         if (record->process) {
-            m_handle = ::dlopen(nullptr, RTLD_LAZY);
+            m_handle = OpenModule(nullptr, RTLD_LAZY);
         } else {
             std::string name;
             {
@@ -157,7 +178,7 @@ public:
             struct stat st {};
             if (::stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
                 return;
-            m_handle = ::dlopen(name.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+            m_handle = OpenModule(name.c_str(), RTLD_LAZY | RTLD_NOLOAD);
             if (!m_handle)
                 ::dlerror(); // not loaded: no error to keep
         }
@@ -166,7 +187,7 @@ public:
     }
     ~Pinned() {
         if (m_handle)
-            ::dlclose(m_handle);
+            CloseModule(m_handle);
     }
     Pinned(const Pinned&) = delete;
     Pinned& operator=(const Pinned&) = delete;
@@ -288,7 +309,7 @@ HMODULE LoadLibraryW(const wchar_t* fileName) {
         SetLastError(ERROR_BAD_EXE_FORMAT);
         return nullptr;
     }
-    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = OpenModule(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* error = ::dlerror();
         t_loadError = error ? error : path + ": cannot be loaded";
@@ -297,7 +318,7 @@ HMODULE LoadLibraryW(const wchar_t* fileName) {
     }
     ModuleRecord* record = RecordFor(MapOf(handle));
     if (!record) {
-        ::dlclose(handle);
+        CloseModule(handle);
         t_loadError = path + ": loaded without a name";
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
@@ -332,7 +353,7 @@ BOOL FreeLibrary(HMODULE module) {
                   zx::WideToUtf8(path).c_str());
         return TRUE;
     }
-    ::dlclose(handle);
+    CloseModule(handle);
     return TRUE;
 }
 
@@ -403,13 +424,13 @@ HMODULE GetModuleHandleW(const wchar_t* moduleName) {
         struct stat st {};
         if (::stat(candidate.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             continue;
-        void* handle = ::dlopen(candidate.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+        void* handle = OpenModule(candidate.c_str(), RTLD_LAZY | RTLD_NOLOAD);
         if (!handle) {
             ::dlerror();
             continue;
         }
         ModuleRecord* record = RecordFor(MapOf(handle));
-        ::dlclose(handle);
+        CloseModule(handle);
         if (record)
             return ToHandle(record);
     }
