@@ -8,6 +8,7 @@
 #include "platform/Rect.h"
 #include "platform/Static.h"
 #include "platform/rc/zxres.h"
+#include "support/BinFolder.h"
 #include "zarvexapp/resources/resource.h"
 
 #include <QLabel>
@@ -21,7 +22,7 @@ QSize Shown(CStatic& picture) {
 }
 
 TEST(StaticBitmap, PictureStaticsShowTheBitmapTheirOwnerSets) {
-    const HMODULE library = LoadLibraryW(L"" ZX_BIN_DIR "/libzarvexapp.so");
+    const HMODULE library = LoadLibraryW(zxtest::BinPath(L"libzarvexapp.so"));
     const HBITMAP splash = LoadBitmapW(library, MAKEINTRESOURCEW(IDB_SPLASH));
     ASSERT_NE(splash, nullptr);
     EXPECT_EQ(zx::ImageFromHandle(splash)->size(), QSize(400, 250));

@@ -2,6 +2,7 @@
 #include "platform/Modules.h"
 #include "platform/Sync.h"
 #include "platform/WideText.h"
+#include "support/BinFolder.h"
 #include "support/Fixtures.h"
 #include "support/WholeFiles.h"
 
@@ -245,7 +246,7 @@ TEST(Modules, ModulesAreFoundByAddressAndName) {
     // A library the executable was linked with is loaded for good: no
     // reference of LoadLibraryW to drop, and loading it adds one.
     EXPECT_FALSE(FreeLibrary(platform));
-    EXPECT_EQ(LoadLibraryW(L"" ZX_BIN_DIR "/libzxplatform.so"), platform);
+    EXPECT_EQ(LoadLibraryW(zxtest::BinPath(L"libzxplatform.so")), platform);
     EXPECT_TRUE(FreeLibrary(platform));
 
     auto heap = std::make_unique<int>(1);

@@ -3,6 +3,7 @@
 #include "platform/LastError.h"
 #include "platform/Modules.h"
 #include "platform/Resources.h"
+#include "support/BinFolder.h"
 #include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
@@ -181,7 +182,7 @@ TEST(Resources, UnloadedModuleHasNoResources) {
 // The resource module is the library's own while it is loaded, and can be
 // switched.
 TEST(Resources, ResourceModuleDefaultsToTheLibrary) {
-    HMODULE library = LoadLibraryW(L"" ZX_BIN_DIR "/libzarvexapp.so");
+    HMODULE library = LoadLibraryW(zxtest::BinPath(L"libzarvexapp.so"));
     ASSERT_NE(library, nullptr) << zx::LastLoadErrorText();
     EXPECT_EQ(AfxGetInstanceHandle(), library);
     EXPECT_EQ(AfxGetResourceHandle(), library);
